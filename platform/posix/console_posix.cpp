@@ -1,0 +1,8 @@
+// POSIX streams never translate line ends.
+#include "support/console.h"
+
+namespace dimmscope {
+
+void SetBinaryStdout() {}
+
+}  // namespace dimmscope

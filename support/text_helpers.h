@@ -1,0 +1,32 @@
+// Small pure functions on single-byte text and numbers shared across the
+// program: size texts, URL encoding, case-insensitive tests and fields.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace dimmscope {
+
+// Unit labels for bytes, KB, MB, GB and TB; empty until the program sets them.
+extern std::array<std::string, 5> SizeUnitNames;
+// The user's decimal separator for FormatSize; the platform sets it at start.
+extern char DecimalSeparator;
+
+std::string FormatSize(std::int64_t Size);
+std::string UrlEncode(const std::string& Text);
+std::string YesNo(bool Value);
+
+// Case-insensitive tests fold only the letters A to Z.
+char FoldAscii(char c);
+bool SameText(const std::string& a, const std::string& b);
+bool ContainsText(const std::string& Needle, const std::string& Haystack);
+bool StartsText(const std::string& Text, const std::string& Prefix);
+std::string RemovePrefixText(const std::string& Text, const std::string& Prefix);
+// Removes blanks and control characters (bytes up to 32) from both ends.
+std::string TrimControls(const std::string& Text);
+
+std::int32_t FieldCount(const std::string& Text, const std::string& Delimiters);
+std::string GetField(const std::string& Text, std::int32_t Index, const std::string& Delimiters);
+
+}  // namespace dimmscope

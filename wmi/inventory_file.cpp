@@ -1,0 +1,176 @@
+// Inventory file parser. Strict: anything it does not understand is an error
+// naming the line, and nothing is loaded from a file with an error.
+#include "wmi/inventory_file.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace dimmscope {
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
+bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+class TLineParser {
+ public:
+  TLineParser(const std::string& source, std::size_t lineNo) : source_(source), lineNo_(lineNo) {}
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw EInventoryError(source_ + ":" + std::to_string(lineNo_) + ": " + what);
+  }
+
+  TVariant ParseValue(const std::string& text) const {
+    if (text.empty()) Fail("expected a value after '='");
+    if (text[0] == '"') return ParseString(text);
+    if (text == "null") return TVariant::Null();
+    if (text == "empty") return TVariant();
+    if (text == "true") return TVariant(true);
+    if (text == "false") return TVariant(false);
+    return ParseNumber(text);
+  }
+
+ private:
+  TVariant ParseString(const std::string& text) const {
+    std::string out;
+    std::size_t i = 1;
+    for (;;) {
+      if (i >= text.size()) Fail("expected a closing '\"'");
+      const char c = text[i++];
+      if (c == '"') break;
+      if (c != '\\') {
+        out += c;
+        continue;
+      }
+      if (i >= text.size()) Fail("expected an escape after '\\'");
+      const char e = text[i++];
+      switch (e) {
+        case '"': out += '"'; break;
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
+        case 'r': out += '\r'; break;
+        case 'x': {
+          const int high = i < text.size() ? HexValue(text[i]) : -1;
+          const int low = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+          if (high < 0 || low < 0) Fail("expected two hexadecimal digits after '\\x'");
+          out += static_cast<char>(high * 16 + low);
+          i += 2;
+          break;
+        }
+        default: Fail(std::string("expected one of \\\" \\\\ \\t \\n \\r \\xHH, found '\\") + e + "'");
+      }
+    }
+    while (i < text.size() && IsSpace(text[i])) ++i;
+    if (i != text.size()) Fail("expected the end of the line after the closing '\"'");
+    return TVariant(std::move(out));
+  }
+
+  TVariant ParseNumber(const std::string& text) const {
+    std::size_t i = (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    const std::size_t digitsStart = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == digitsStart && (i >= text.size() || text[i] != '.')) {
+      Fail("expected null, empty, true, false, a number or a double-quoted string");
+    }
+    if (i == text.size()) {
+      errno = 0;
+      const long long value = std::strtoll(text.c_str(), nullptr, 10);
+      if (errno == ERANGE) Fail("expected an integer within the signed 64-bit range");
+      return TVariant(static_cast<std::int64_t>(value));
+    }
+    // A real: digits, an optional fraction, an optional exponent, nothing else.
+    if (text[i] == '.') {
+      ++i;
+      while (i < text.size() && IsDigit(text[i])) ++i;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+      ++i;
+      if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+      const std::size_t expStart = i;
+      while (i < text.size() && IsDigit(text[i])) ++i;
+      if (i == expStart) Fail("expected digits in the exponent");
+    }
+    if (i != text.size() || text == "." || text == "-." || text == "+.") Fail("expected a number");
+    return TVariant(std::strtod(text.c_str(), nullptr));
+  }
+
+  const std::string& source_;
+  std::size_t lineNo_;
+};
+
+}  // namespace
+
+TInventory ParseInventory(const std::string& text, const std::string& sourceName) {
+  TInventory inventory;
+  std::size_t pos = 0;
+  std::size_t lineNo = 0;
+  // A UTF-8 byte order mark is not part of the first line.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+
+    std::size_t first = 0;
+    while (first < line.size() && IsSpace(line[first])) ++first;
+    std::size_t last = line.size();
+    while (last > first && IsSpace(line[last - 1])) --last;
+    if (first == last || line[first] == '#') continue;
+
+    const TLineParser parser(sourceName, lineNo);
+    if (line[first] == '[') {
+      if (line[last - 1] != ']') parser.Fail("expected ']' at the end of the class line");
+      const std::string name = line.substr(first + 1, last - first - 2);
+      if (name.empty() || !IsIdentStart(name[0])) parser.Fail("expected a class name inside '[' and ']'");
+      for (char c : name) {
+        if (!IsIdentChar(c)) parser.Fail("expected a class name of letters, digits and '_'");
+      }
+      inventory.Instances.push_back(TInventoryInstance{name, {}});
+      continue;
+    }
+
+    std::size_t i = first;
+    if (!IsIdentStart(line[i])) parser.Fail("expected '[ClassName]', 'Name = value' or a '#' comment");
+    while (i < last && IsIdentChar(line[i])) ++i;
+    const std::string name = line.substr(first, i - first);
+    while (i < last && IsSpace(line[i])) ++i;
+    if (i >= last || line[i] != '=') parser.Fail("expected '=' after the property name " + name);
+    ++i;
+    while (i < last && IsSpace(line[i])) ++i;
+    if (i >= last) parser.Fail("expected a value after '='");
+    if (inventory.Instances.empty()) parser.Fail("expected a '[ClassName]' line before the first property");
+    auto& properties = inventory.Instances.back().Properties;
+    for (const auto& existing : properties) {
+      if (existing.first == name) parser.Fail("expected each property once per instance; " + name + " repeats");
+    }
+    // Strings end at their closing quote; keep any trailing blanks inside it.
+    const std::string valueText = line[i] == '"' ? line.substr(i) : line.substr(i, last - i);
+    properties.emplace_back(name, parser.ParseValue(valueText));
+  }
+  return inventory;
+}
+
+TInventory LoadInventoryFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw EInventoryError(path + ": cannot open the inventory file");
+  std::ostringstream content;
+  content << file.rdbuf();
+  if (file.bad()) throw EInventoryError(path + ": cannot read the inventory file");
+  return ParseInventory(content.str(), path);
+}
+
+}  // namespace dimmscope
