@@ -95,53 +95,49 @@ bool StartsWithBankedCode(const std::string& key) {
   return isBankByte && code != 0x7F && HasOddParity(code);
 }
 
-bool StartsWithView(const std::string& text, std::string_view prefix) {
-  if (prefix.size() > text.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (FoldAscii(text[i]) != FoldAscii(prefix[i])) return false;
-  }
-  return true;
-}
-
 bool CodeFormMatches(const std::string& codeKey, bool banked, std::size_t row, std::string_view form) {
-  if (form.empty() || !StartsWithView(codeKey, form)) return false;
+  if (form.empty() || !StartsText(codeKey, form)) return false;
   // A bank-1 code cannot stand for a code written with its bank byte.
   if (banked && form.size() == 2) return false;
   // A longer code form of an earlier row takes precedence.
   for (std::size_t earlier = 0; earlier < row; ++earlier) {
     for (std::string_view other : kMakers[earlier].Codes) {
-      if (other.size() > form.size() && StartsWithView(codeKey, other)) return false;
+      if (other.size() > form.size() && StartsText(codeKey, other)) return false;
     }
   }
   return true;
 }
 
 constexpr std::string_view kMemoryTypes[] = {
-    "Unknown", "Other",  "DRAM",   "Synchronous DRAM", "Cache DRAM", "EDO",          "EDRAM",    "VRAM",
-    "SRAM",    "RAM",    "ROM",    "Flash",            "EEPROM",     "FEPROM",       "EPROM",    "CDRAM",
-    "3DRAM",   "SDRAM",  "SGRAM",  "RDRAM",            "DDR",        "DDR2",         "DDR2 FB-DIMM",
-    "Reserved", "DDR3",  "FBD2",   "DDR4",             "LPDDR",      "LPDDR2",       "LPDDR3",   "LPDDR4",
+    "Unknown", "Other", "DRAM",         "Synchronous DRAM", "Cache DRAM", "EDO",   "EDRAM", "VRAM",  "SRAM",   "RAM",
+    "ROM",     "Flash", "EEPROM",       "FEPROM",           "EPROM",      "CDRAM", "3DRAM", "SDRAM", "SGRAM",  "RDRAM",
+    "DDR",     "DDR2",  "DDR2 FB-DIMM", "Reserved",         "DDR3",       "FBD2",  "DDR4",  "LPDDR", "LPDDR2", "LPDDR3",
+    "LPDDR4",
 };
 static_assert(sizeof kMemoryTypes / sizeof kMemoryTypes[0] == 31);
 
 // SMBIOS type 17 memory types (offset 12h); empty entries name nothing.
+// clang-format off
 constexpr std::string_view kSmbiosMemoryTypes[] = {
-    "",       "",       "",       "DRAM",   "EDRAM",  "VRAM",   "SRAM",   "RAM",    "ROM",
-    "Flash",  "EEPROM", "FEPROM", "EPROM",  "CDRAM",  "3DRAM",  "SDRAM",  "SGRAM",  "RDRAM",
-    "DDR",                          // 0x12
-    "DDR2",   "DDR2 FB-DIMM", "", "", "",  // 0x13, 0x14, reserved 0x15-0x17
-    "DDR3",   "FBD2",   "DDR4",     // 0x18 - 0x1A
-    "LPDDR",  "LPDDR2", "LPDDR3", "LPDDR4",  // 0x1B - 0x1E
-    "Logical non-volatile device", "HBM", "HBM2",  // 0x1F - 0x21
-    "DDR5",   "LPDDR5", "HBM3",     // 0x22 - 0x24
+    "",  // 0x00
+    "",  // 0x01 other
+    "",  // 0x02 unknown
+    "DRAM", "EDRAM", "VRAM", "SRAM", "RAM", "ROM", "Flash", "EEPROM", "FEPROM", "EPROM",  // 0x03 - 0x0C
+    "CDRAM", "3DRAM", "SDRAM", "SGRAM", "RDRAM",                                          // 0x0D - 0x11
+    "DDR", "DDR2", "DDR2 FB-DIMM",                                                        // 0x12 - 0x14
+    "", "", "",                                                                           // 0x15 - 0x17 reserved
+    "DDR3", "FBD2", "DDR4", "LPDDR", "LPDDR2", "LPDDR3", "LPDDR4",                        // 0x18 - 0x1E
+    "Logical non-volatile device", "HBM", "HBM2",                                         // 0x1F - 0x21
+    "DDR5", "LPDDR5", "HBM3",                                                             // 0x22 - 0x24
 };
+// clang-format on
 static_assert(sizeof kSmbiosMemoryTypes / sizeof kSmbiosMemoryTypes[0] == 0x25);
 
 }  // namespace
 
 std::string ManufacturerName(const std::string& Manufacturer) {
-  const std::string key = StartsText(Manufacturer, "JEDEC ID:") ? RemovePrefixText(Manufacturer, "JEDEC ID:")
-                                                                  : Manufacturer;
+  const std::string key =
+      StartsText(Manufacturer, "JEDEC ID:") ? RemovePrefixText(Manufacturer, "JEDEC ID:") : Manufacturer;
   std::string codeKey = key;
   if (IsBlankSeparatedHex(key)) {
     codeKey.clear();
@@ -157,7 +153,7 @@ std::string ManufacturerName(const std::string& Manufacturer) {
     bool matches = false;
     for (std::string_view form : maker.Codes) matches = matches || CodeFormMatches(codeKey, banked, row, form);
     for (std::string_view fragment : maker.Fragments) {
-      matches = matches || (!fragment.empty() && ContainsText(std::string(fragment), key));
+      matches = matches || (!fragment.empty() && ContainsText(fragment, key));
     }
     if (matches) result = std::string(maker.Name);
   }

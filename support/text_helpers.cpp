@@ -11,8 +11,7 @@ char DecimalSeparator = '.';
 std::string FormatSize(std::int64_t Size) {
   char buffer[64];
   if (Size < 1024) {
-    std::snprintf(buffer, sizeof buffer, "%-4llu %s", static_cast<unsigned long long>(Size),
-                  SizeUnitNames[0].c_str());
+    std::snprintf(buffer, sizeof buffer, "%-4llu %s", static_cast<unsigned long long>(Size), SizeUnitNames[0].c_str());
     return buffer;
   }
   double q = static_cast<double>(Size) / 1024.0;
@@ -22,8 +21,7 @@ std::string FormatSize(std::int64_t Size) {
     ++level;
   }
   if (q >= 1000.0) {
-    std::snprintf(buffer, sizeof buffer, "%llu %s", static_cast<unsigned long long>(q),
-                  SizeUnitNames[level].c_str());
+    std::snprintf(buffer, sizeof buffer, "%llu %s", static_cast<unsigned long long>(q), SizeUnitNames[level].c_str());
     return buffer;
   }
   // Three significant digits; 999.5 to 1000 rounds up and would switch to the
@@ -62,11 +60,9 @@ std::string YesNo(bool Value) { return Value ? "Yes" : "No"; }
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameText(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && StartsText(a, b);
-}
+bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && StartsText(a, b); }
 
-bool StartsText(const std::string& Text, const std::string& Prefix) {
+bool StartsText(std::string_view Text, std::string_view Prefix) {
   if (Prefix.size() > Text.size()) return false;
   for (std::size_t i = 0; i < Prefix.size(); ++i) {
     if (FoldAscii(Text[i]) != FoldAscii(Prefix[i])) return false;
@@ -74,7 +70,7 @@ bool StartsText(const std::string& Text, const std::string& Prefix) {
   return true;
 }
 
-bool ContainsText(const std::string& Needle, const std::string& Haystack) {
+bool ContainsText(std::string_view Needle, std::string_view Haystack) {
   if (Needle.empty() || Needle.size() > Haystack.size()) return false;
   for (std::size_t start = 0; start + Needle.size() <= Haystack.size(); ++start) {
     std::size_t i = 0;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dimmscope {
 
@@ -19,9 +20,9 @@ std::string YesNo(bool Value);
 
 // Case-insensitive tests fold only the letters A to Z.
 char FoldAscii(char c);
-bool SameText(const std::string& a, const std::string& b);
-bool ContainsText(const std::string& Needle, const std::string& Haystack);
-bool StartsText(const std::string& Text, const std::string& Prefix);
+bool SameText(std::string_view a, std::string_view b);
+bool ContainsText(std::string_view Needle, std::string_view Haystack);
+bool StartsText(std::string_view Text, std::string_view Prefix);
 std::string RemovePrefixText(const std::string& Text, const std::string& Prefix);
 // Removes blanks and control characters (bytes up to 32) from both ends.
 std::string TrimControls(const std::string& Text);

@@ -54,8 +54,7 @@ class TFakeService : public IWmiService {
  public:
   explicit TFakeService(TFakeWmi& wmi) : wmi_(wmi) {}
   void SetImpersonationLevel(int level) override { wmi_.ImpersonationLevel = level; }
-  std::unique_ptr<IWmiEnumerator> ExecQuery(const std::string& query, const std::string& language,
-                                            int flags) override {
+  std::unique_ptr<IWmiEnumerator> ExecQuery(const std::string& query, const std::string& language, int flags) override {
     ++wmi_.Queries;
     wmi_.LastQuery = query;
     wmi_.LastLanguage = language;

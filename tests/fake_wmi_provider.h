@@ -21,9 +21,9 @@ struct TFakeWmi {
   bool FailCreateLocator = false;
   bool FailConnect = false;
   bool FailQuery = false;
-  bool FailListNames = false;      // like Wine, which cannot enumerate Properties_
-  int FailValueAtInstance = -1;    // reading any value of this instance throws
-  int FailNextAfter = -1;          // enumeration throws after this many instances
+  bool FailListNames = false;    // like Wine, which cannot enumerate Properties_
+  int FailValueAtInstance = -1;  // reading any value of this instance throws
+  int FailNextAfter = -1;        // enumeration throws after this many instances
 
   // Observed calls.
   int LocatorsCreated = 0;

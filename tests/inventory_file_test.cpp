@@ -1,10 +1,11 @@
 // The inventory file format and the replay provider serving it.
+#include "wmi/inventory_file.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "tests/fake_wmi_provider.h"
-#include "wmi/inventory_file.h"
 #include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
 
@@ -69,11 +70,13 @@ TEST(InventoryFile, ErrorsNameTheFileTheLineAndWhatWasExpected) {
   EXPECT_EQ(ErrorOf("[A]\nX = \"a\" b\n"), "inv.ini:2: expected the end of the line after the closing '\"'");
   EXPECT_EQ(ErrorOf("[A]\nX = \"\\q\"\n"), "inv.ini:2: expected one of \\\" \\\\ \\t \\n \\r \\xHH, found '\\q'");
   EXPECT_EQ(ErrorOf("[A]\nX = \"\\x4\"\n"), "inv.ini:2: expected two hexadecimal digits after '\\x'");
-  EXPECT_EQ(ErrorOf("[A]\nX = 99999999999999999999\n"), "inv.ini:2: expected an integer within the signed 64-bit range");
+  EXPECT_EQ(ErrorOf("[A]\nX = 99999999999999999999\n"),
+            "inv.ini:2: expected an integer within the signed 64-bit range");
   EXPECT_EQ(ErrorOf("[A]\nX = 1\nX = 2\n"), "inv.ini:3: expected each property once per instance; X repeats");
   EXPECT_EQ(ErrorOf("[A]\n= 2\n"), "inv.ini:2: expected '[ClassName]', 'Name = value' or a '#' comment");
   EXPECT_EQ(ErrorOf("[A]\nX = 1e\n"), "inv.ini:2: expected digits in the exponent");
-  EXPECT_EQ(ErrorOf("[A]\nX = -\n"), "inv.ini:2: expected null, empty, true, false, a number or a double-quoted string");
+  EXPECT_EQ(ErrorOf("[A]\nX = -\n"),
+            "inv.ini:2: expected null, empty, true, false, a number or a double-quoted string");
 }
 
 TEST(InventoryFile, MissingFileIsAnError) {
@@ -81,11 +84,11 @@ TEST(InventoryFile, MissingFileIsAnError) {
 }
 
 TEST(ReplayProvider, ServesInstancesInFileOrderWithLaterGapsAsNull) {
-  auto inv = std::make_shared<const TInventory>(ParseInventory(
-      "[Win32_PhysicalMemory]\nDeviceLocator = \"A\"\nSerialNumber = \"1\"\n"
-      "[Win32_PhysicalMemoryArray]\nMemoryDevices = 2\n"
-      "[win32_physicalmemory]\nDeviceLocator = \"B\"\nExtra = 5\n",
-      "inv.ini"));
+  auto inv = std::make_shared<const TInventory>(
+      ParseInventory("[Win32_PhysicalMemory]\nDeviceLocator = \"A\"\nSerialNumber = \"1\"\n"
+                     "[Win32_PhysicalMemoryArray]\nMemoryDevices = 2\n"
+                     "[win32_physicalmemory]\nDeviceLocator = \"B\"\nExtra = 5\n",
+                     "inv.ini"));
   TScopedWmiLocatorFactory scope(MakeReplayLocatorFactory(inv));
   TWin32_PhysicalMemory memory(true);
   ASSERT_EQ(memory.CollectionCount(), 2);
@@ -105,8 +108,8 @@ TEST(ReplayProvider, AClassTheFileDoesNotListHasNoInstances) {
 }
 
 TEST(ReplayProvider, EverySampleInventoryLoads) {
-  for (const char* name : {"m0004", "m0031", "m0038", "m0039", "m0050", "m0064", "m0083", "m0101", "m0114", "m0264",
-                           "m0334", "m0561"}) {
+  for (const char* name :
+       {"m0004", "m0031", "m0038", "m0039", "m0050", "m0064", "m0083", "m0101", "m0114", "m0264", "m0334", "m0561"}) {
     auto inv = std::make_shared<const TInventory>(
         LoadInventoryFile(testing::FixturePath(std::string("samples/") + name + ".ini")));
     TScopedWmiLocatorFactory scope(MakeReplayLocatorFactory(inv));

@@ -1,7 +1,7 @@
 // Maker names from texts and JEP106 codes; memory type names and PC ratings.
-#include <gtest/gtest.h>
-
 #include "app/memory_names.h"
+
+#include <gtest/gtest.h>
 
 namespace dimmscope {
 namespace {
@@ -76,7 +76,7 @@ TEST(ManufacturerName, BlankSeparatedHexBytesAreReadAsOneCode) {
       {"01 98", "Kingston"},
       {"7F 7F 7F 0B 00 00 00 00", "Nanya Technology"},
       {"JEDEC ID:80 2C 00 00", "Micron Technology"},
-      {"02 9E", "02 9E"},  // banked and unknown: shown with its blank
+      {"02 9E", "02 9E"},    // banked and unknown: shown with its blank
       {"80  CE", "80  CE"},  // two blanks: not a byte list, and no row starts with "80 "
   });
 }
@@ -102,15 +102,34 @@ TEST(ManufacturerName, TheTwentyThirtySevenRowsAllNameSomething) {
   // One code form of each row that has one, spot-checking the table's order
   // and names.
   ExpectNames({
-      {"8007", "Hitachi"},     {"8008", "Inmos"},       {"800B", "Intersil"},   {"800D", "Mostek"},
-      {"800E", "Freescale (Motorola)"},                 {"8010", "NEC"},        {"8013", "Conexant (Rockwell)"},
-      {"8015", "NXP (Philips Semi, Signetics)"},        {"801A", "Zilog"},      {"801C", "Mitsubishi"},
-      {"802C", "Micron Technology"},                    {"8040", "ProMOS/Mosel Vitelic"},
-      {"806A", "Goldenram"},   {"7F7FB5", "SpecTek"},   {"8083", "Fairchild"},  {"85", "GTE"},
-      {"8089", "Numonyx (Intel)"},                      {"8091", "DATARAM"},    {"8098", "Toshiba"},
-      {"80A4", "IBM"},         {"7F7F7F7F7F51", "Infineon (Siemens)"},          {"80DE", "Winbond Electronics"},
-      {"80E0", "LG (Goldstar)"},                        {"7F45", "Micron CMS"}, {"8001", "AMD"},
-      {"8002", "AMI"},         {"06C1", "ASint"},       {"0500", "Elpida"},
+      {"8007", "Hitachi"},
+      {"8008", "Inmos"},
+      {"800B", "Intersil"},
+      {"800D", "Mostek"},
+      {"800E", "Freescale (Motorola)"},
+      {"8010", "NEC"},
+      {"8013", "Conexant (Rockwell)"},
+      {"8015", "NXP (Philips Semi, Signetics)"},
+      {"801A", "Zilog"},
+      {"801C", "Mitsubishi"},
+      {"802C", "Micron Technology"},
+      {"8040", "ProMOS/Mosel Vitelic"},
+      {"806A", "Goldenram"},
+      {"7F7FB5", "SpecTek"},
+      {"8083", "Fairchild"},
+      {"85", "GTE"},
+      {"8089", "Numonyx (Intel)"},
+      {"8091", "DATARAM"},
+      {"8098", "Toshiba"},
+      {"80A4", "IBM"},
+      {"7F7F7F7F7F51", "Infineon (Siemens)"},
+      {"80DE", "Winbond Electronics"},
+      {"80E0", "LG (Goldstar)"},
+      {"7F45", "Micron CMS"},
+      {"8001", "AMD"},
+      {"8002", "AMI"},
+      {"06C1", "ASint"},
+      {"0500", "Elpida"},
   });
 }
 

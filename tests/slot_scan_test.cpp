@@ -1,10 +1,11 @@
 // The slot scan model: labels, panels, buttons, narrowing and log lines, and
 // the export layout built from it.
+#include "app/slot_scan.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 
-#include "app/slot_scan.h"
 #include "tests/fake_wmi_provider.h"
 #include "wmi/inventory_file.h"
 #include "wmi/replay_provider.h"
@@ -21,8 +22,8 @@ std::string Module(const std::string& locator, std::int64_t gib, const std::stri
                    const std::string& part = "M378A1K43CB2-CTD", int type = 26, int speed = 2666) {
   return "[Win32_PhysicalMemory]\nDeviceLocator = \"" + locator + "\"\nCapacity = \"" +
          std::to_string(gib * 1024 * 1024 * 1024) + "\"\nManufacturer = \"" + maker + "\"\nPartNumber = \"" + part +
-         "\"\nMemoryType = " + std::to_string(type) + "\nSpeed = " + std::to_string(speed) +
-         "\nSerialNumber = \"SN-" + locator + "\"\n";
+         "\"\nMemoryType = " + std::to_string(type) + "\nSpeed = " + std::to_string(speed) + "\nSerialNumber = \"SN-" +
+         locator + "\"\n";
 }
 
 TSlotScanModel ScanText(const std::string& inventory) {
@@ -57,10 +58,10 @@ TEST(SlotScan, OneModuleInTwoSlots) {
                                    {"Model", "M378A1K43CB2-CTD"},
                                    {"Type", "DDR4 / PC4-21328"},
                                    {"Serial#", "SN-DIMM1"}}));
-  EXPECT_EQ(m.LogLines, (std::vector<std::string>{"Scanning slot #0", "0\tSlot Name\tDIMM1", "0\tCapacity\t8 GB",
-                                                  "0\tManufacturer\tSamsung (Samsung)",
-                                                  "0\tModel\tM378A1K43CB2-CTD", "0\tType\t26", "0\tSpeed\t2666",
-                                                  "0\tType\tDDR4 / PC4-21328", "0\tSerial#\tSN-DIMM1"}));
+  EXPECT_EQ(m.LogLines,
+            (std::vector<std::string>{"Scanning slot #0", "0\tSlot Name\tDIMM1", "0\tCapacity\t8 GB",
+                                      "0\tManufacturer\tSamsung (Samsung)", "0\tModel\tM378A1K43CB2-CTD", "0\tType\t26",
+                                      "0\tSpeed\t2666", "0\tType\tDDR4 / PC4-21328", "0\tSerial#\tSN-DIMM1"}));
 }
 
 TEST(SlotScan, NoModules) {

@@ -1,7 +1,7 @@
 // Size texts, URL encoding and the case-insensitive text tests.
-#include <gtest/gtest.h>
-
 #include "support/text_helpers.h"
+
+#include <gtest/gtest.h>
 
 namespace dimmscope {
 namespace {

@@ -1,9 +1,9 @@
 // Variant conversions and the Null-aware helpers the records rely on.
+#include "wmi/variant.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-#include "wmi/variant.h"
 
 namespace dimmscope {
 namespace {
@@ -84,7 +84,7 @@ TEST(WmiDate, ReadsTheFirstFourteenCharacters) {
   EXPECT_EQ(WmiDateToDateTime(TVariant("20240115103000.000000+060")), expected);
   EXPECT_EQ(WmiDateToDateTime(TVariant("20240115103000.999999-300")), expected);
   EXPECT_EQ(WmiDateToDateTime(TVariant("20240115103000.")), expected);
-  EXPECT_EQ(WmiDateToDateTime(TVariant("2024011510300")).Value, 0.0);  // 13 characters
+  EXPECT_EQ(WmiDateToDateTime(TVariant("2024011510300")).Value, 0.0);   // 13 characters
   EXPECT_EQ(WmiDateToDateTime(TVariant("20240115103000")).Value, 0.0);  // 14 characters
   // 15 January 2024 is day 45306 after 30 December 1899; 10:30 is 0.4375 day.
   EXPECT_DOUBLE_EQ(expected.Value, 45306.4375);

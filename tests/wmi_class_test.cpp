@@ -1,10 +1,11 @@
 // The query layer against a fake provider: load, selection, lookup and the
 // failure behaviour callers depend on.
+#include "wmi/wmi_class.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/fake_wmi_provider.h"
 #include "wmi/physical_memory.h"
-#include "wmi/wmi_class.h"
 
 namespace dimmscope {
 namespace {

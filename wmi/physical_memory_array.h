@@ -24,7 +24,7 @@ class TWin32_PhysicalMemoryArray : public TWmiClass {
   TDateTime InstallDate;
   std::uint16_t Location = 0;
   std::string Manufacturer;
-  std::uint32_t MaxCapacity = 0;  // kilobytes
+  std::uint32_t MaxCapacity = 0;    // kilobytes
   std::uint16_t MemoryDevices = 0;  // number of sockets
   std::uint16_t MemoryErrorCorrection = 0;
   std::string Model;

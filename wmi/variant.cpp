@@ -13,8 +13,8 @@ namespace dimmscope {
 namespace {
 
 [[noreturn]] void ThrowConversion(TVarType from, const char* to) {
-  throw EVariantError(std::string("Could not convert variant of type (") +
-                      TVariant::TypeName(from) + ") into type (" + to + ")");
+  throw EVariantError(std::string("Could not convert variant of type (") + TVariant::TypeName(from) + ") into type (" +
+                      to + ")");
 }
 
 [[noreturn]] void ThrowOverflow() { throw EVariantError("Overflow while converting variant"); }
@@ -95,8 +95,7 @@ std::string RealToText(double value) {
 }
 
 bool IsNumeric(TVarType type) {
-  return type == TVarType::Integer || type == TVarType::Double || type == TVarType::Boolean ||
-         type == TVarType::Empty;
+  return type == TVarType::Integer || type == TVarType::Double || type == TVarType::Boolean || type == TVarType::Empty;
 }
 
 }  // namespace
@@ -113,8 +112,7 @@ TVariant::TVariant(int value) : type_(TVarType::Integer), integer_(value) {}
 TVariant::TVariant(std::int64_t value) : type_(TVarType::Integer), integer_(value) {}
 TVariant::TVariant(double value) : type_(TVarType::Double), real_(value) {}
 TVariant::TVariant(bool value) : type_(TVarType::Boolean), integer_(value ? 1 : 0) {}
-TVariant::TVariant(std::shared_ptr<TVariantObject> object)
-    : type_(TVarType::Object), object_(std::move(object)) {}
+TVariant::TVariant(std::shared_ptr<TVariantObject> object) : type_(TVarType::Object), object_(std::move(object)) {}
 
 const char* TVariant::TypeName(TVarType type) {
   switch (type) {

@@ -105,9 +105,7 @@ bool TWmiClass::LoadCollection() {
   return true;
 }
 
-std::int32_t TWmiClass::CollectionCount() const {
-  return Loaded ? static_cast<std::int32_t>(Collection.size()) : -1;
-}
+std::int32_t TWmiClass::CollectionCount() const { return Loaded ? static_cast<std::int32_t>(Collection.size()) : -1; }
 
 void TWmiClass::SetCollectionIndex(std::int32_t) {
   throw std::logic_error("You must override this method SetCollectionIndex");

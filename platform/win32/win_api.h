@@ -12,6 +12,6 @@
 #define _WIN32_WINNT 0x0601
 #endif
 
-#include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+#include <windows.h>
