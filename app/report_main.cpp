@@ -7,6 +7,7 @@
 
 #include "app/inventory_source.h"
 #include "app/slot_scan.h"
+#include "support/com_session.h"
 #include "support/console.h"
 #include "wmi/inventory_file.h"
 
@@ -32,6 +33,7 @@ int Fail(const std::string& message, int code) {
 
 int main(int argc, char** argv) {
   using namespace dimmscope;
+  const TComSession com;
   std::string separator = "\t";
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
