@@ -108,6 +108,21 @@ bool CodeFormMatches(const std::string& codeKey, bool banked, std::size_t row, s
   return true;
 }
 
+constexpr std::size_t kMakerRows = sizeof kMakers / sizeof kMakers[0];
+
+const std::array<std::array<std::string, 3>, kMakerRows>& LowerFragments() {
+  static const auto table = [] {
+    std::array<std::array<std::string, 3>, kMakerRows> lower;
+    for (std::size_t row = 0; row < kMakerRows; ++row) {
+      for (std::size_t i = 0; i < 3; ++i) {
+        for (char c : kMakers[row].Fragments[i]) lower[row][i] += FoldAscii(c);
+      }
+    }
+    return lower;
+  }();
+  return table;
+}
+
 constexpr std::string_view kMemoryTypes[] = {
     "Unknown", "Other", "DRAM",         "Synchronous DRAM", "Cache DRAM", "EDO",   "EDRAM", "VRAM",  "SRAM",   "RAM",
     "ROM",     "Flash", "EEPROM",       "FEPROM",           "EPROM",      "CDRAM", "3DRAM", "SDRAM", "SGRAM",  "RDRAM",
@@ -146,14 +161,17 @@ std::string ManufacturerName(const std::string& Manufacturer) {
     }
   }
   const bool banked = StartsWithBankedCode(codeKey);
+  // Fragments match anywhere, ignoring the case of A to Z: fold both once.
+  std::string lowerKey = key;
+  for (char& c : lowerKey) c = FoldAscii(c);
 
   std::string result = key;
-  for (std::size_t row = 0; row < sizeof kMakers / sizeof kMakers[0]; ++row) {
+  for (std::size_t row = 0; row < kMakerRows; ++row) {
     const TMakerRow& maker = kMakers[row];
     bool matches = false;
     for (std::string_view form : maker.Codes) matches = matches || CodeFormMatches(codeKey, banked, row, form);
-    for (std::string_view fragment : maker.Fragments) {
-      matches = matches || (!fragment.empty() && ContainsText(fragment, key));
+    for (const std::string& fragment : LowerFragments()[row]) {
+      matches = matches || (!fragment.empty() && lowerKey.find(fragment) != std::string::npos);
     }
     if (matches) result = std::string(maker.Name);
   }
