@@ -7,6 +7,7 @@ namespace dimmscope {
 
 std::array<std::string, 5> SizeUnitNames;
 char DecimalSeparator = '.';
+char TimeSeparator = ':';
 
 std::string FormatSize(std::int64_t Size) {
   char buffer[64];

@@ -13,6 +13,8 @@ namespace dimmscope {
 extern std::array<std::string, 5> SizeUnitNames;
 // The user's decimal separator for FormatSize; the platform sets it at start.
 extern char DecimalSeparator;
+// The user's time separator for the log's time stamps; the platform sets it at start.
+extern char TimeSeparator;
 
 std::string FormatSize(std::int64_t Size);
 std::string UrlEncode(const std::string& Text);

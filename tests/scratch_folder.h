@@ -1,0 +1,43 @@
+// A fresh folder under the system's temporary folder for one test, removed
+// with everything in it when the test ends. Paths are UTF-8 strings, as the
+// program passes them.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <system_error>
+
+namespace dimmscope {
+
+class TScratchFolder {
+ public:
+  TScratchFolder() {
+    std::random_device random;
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    const std::string name = "dimmscope-test-" + std::to_string(random()) + "-" + std::to_string(ticks);
+    path_ = std::filesystem::temp_directory_path() / name;
+    std::filesystem::create_directories(path_);
+  }
+  ~TScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TScratchFolder(const TScratchFolder&) = delete;
+  TScratchFolder& operator=(const TScratchFolder&) = delete;
+
+  // The UTF-8 path of `Name` inside the folder (the folder itself for "").
+  std::string Path(const std::string& Name = std::string()) const {
+    return Name.empty() ? path_.u8string() : (path_ / std::filesystem::u8path(Name)).u8string();
+  }
+  const std::filesystem::path& Native() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The filesystem path of a UTF-8 path string.
+inline std::filesystem::path FsPath(const std::string& Utf8) { return std::filesystem::u8path(Utf8); }
+
+}  // namespace dimmscope
