@@ -3,8 +3,10 @@
 #include "wmi/inventory_file.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace dimmscope {
 namespace {
@@ -101,14 +103,124 @@ class TLineParser {
       if (i == expStart) Fail("expected digits in the exponent");
     }
     if (i != text.size() || text == "." || text == "-." || text == "+.") Fail("expected a number");
-    return TVariant(std::strtod(text.c_str(), nullptr));
+    // Too large a real would silently become infinite, which no WMI value is
+    // and no inventory can hold; too small ones fade to zero as doubles do.
+    const double value = std::strtod(text.c_str(), nullptr);
+    if (!std::isfinite(value)) Fail("expected a real within the double range");
+    return TVariant(value);
   }
 
   const std::string& source_;
   std::size_t lineNo_;
 };
 
+bool IsIdentifier(const std::string& name) {
+  if (name.empty() || !IsIdentStart(name[0])) return false;
+  for (char c : name) {
+    if (!IsIdentChar(c)) return false;
+  }
+  return true;
+}
+
+// Printable ASCII as is; the named escapes; every other byte as \xHH, so the
+// file stays plain ASCII whatever code page the values came in.
+void AppendQuoted(std::string& out, const std::string& text) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  out += '"';
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default:
+        if (byte >= 0x20 && byte < 0x7F) {
+          out += c;
+        } else {
+          out += "\\x";
+          out += kDigits[byte >> 4];
+          out += kDigits[byte & 0xF];
+        }
+    }
+  }
+  out += '"';
+}
+
+// The shortest text that reads back as the same double, always with a '.' or
+// an exponent so that it reads back as a real and not an integer.
+std::string RealText(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  std::string text(buffer, result.ptr);
+  if (text.find_first_of(".e") == std::string::npos) text += ".0";
+  return text;
+}
+
+void AppendValue(std::string& out, const std::string& name, const TVariant& value) {
+  std::string text;
+  switch (value.Type()) {
+    case TVarType::Empty: text = "empty"; break;
+    case TVarType::Null: text = "null"; break;
+    case TVarType::String: AppendQuoted(text, value.String()); break;
+    case TVarType::Integer: text = std::to_string(value.Integer()); break;
+    case TVarType::Boolean: text = value.Boolean() ? "true" : "false"; break;
+    case TVarType::Double:
+      if (std::isfinite(value.Real())) {
+        text = RealText(value.Real());
+      } else {
+        // The format has no infinities; readers see a missing value.
+        out += "# " + name + " was not a finite number\n";
+        text = "null";
+      }
+      break;
+    case TVarType::Object:
+      // An embedded object has no text form; readers see a missing value.
+      out += "# " + name + " was an object\n";
+      text = "null";
+      break;
+  }
+  out += name + " = " + text + "\n";
+}
+
 }  // namespace
+
+std::string FormatInventory(const TInventory& inventory, const std::vector<std::string>& comments) {
+  std::string out;
+  for (const auto& comment : comments) {
+    // One '#' line per line of the comment; line breaks cannot end it early.
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t end = comment.find_first_of("\r\n", start);
+      out += "# " + comment.substr(start, end == std::string::npos ? std::string::npos : end - start) + "\n";
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+  }
+  for (const auto& instance : inventory.Instances) {
+    if (!IsIdentifier(instance.ClassName)) {
+      throw EInventoryError("the class name '" + instance.ClassName + "' cannot be written to an inventory");
+    }
+    out += "[" + instance.ClassName + "]\n";
+    for (const auto& property : instance.Properties) {
+      if (!IsIdentifier(property.first)) {
+        throw EInventoryError("the property name '" + property.first + "' of " + instance.ClassName +
+                              " cannot be written to an inventory");
+      }
+      AppendValue(out, property.first, property.second);
+    }
+  }
+  return out;
+}
+
+void SaveInventoryFile(const std::string& path, const TInventory& inventory, const std::vector<std::string>& comments) {
+  const std::string text = FormatInventory(inventory, comments);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) throw EInventoryError(path + ": cannot create the inventory file");
+  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  if (std::fclose(file) != 0 || !written) throw EInventoryError(path + ": cannot write the inventory file");
+}
 
 TInventory ParseInventory(const std::string& text, const std::string& sourceName) {
   TInventory inventory;

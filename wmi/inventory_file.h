@@ -38,4 +38,14 @@ TInventory ParseInventory(const std::string& text, const std::string& sourceName
 // Reads and parses a file; throws EInventoryError when it cannot be read.
 TInventory LoadInventoryFile(const std::string& path);
 
+// The inventory as text that ParseInventory reads back to the same classes,
+// names and typed values, byte for byte: every property is written, Null
+// included. `comments` become '#' lines at the top. Throws EInventoryError
+// for a class or property name the format cannot hold.
+std::string FormatInventory(const TInventory& inventory, const std::vector<std::string>& comments = {});
+// Writes FormatInventory's text to a file; throws EInventoryError when it
+// cannot be written.
+void SaveInventoryFile(const std::string& path, const TInventory& inventory,
+                       const std::vector<std::string>& comments = {});
+
 }  // namespace dimmscope

@@ -589,6 +589,6 @@ std::unique_ptr<IWmiLocator> CreateComLocator() {
 
 }  // namespace
 
-TWmiLocatorFactory PlatformWmiLocatorFactory() { return CreateComLocator; }
+TWmiLocatorFactory PlatformWmiLocatorFactory(std::vector<std::string>*) { return CreateComLocator; }
 
 }  // namespace dimmscope
