@@ -1,45 +1,101 @@
 // dimmscope-report: prints the System Info. texts and the slot panels of a
 // scan, in the layout of the export files.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
+#include <vector>
 
+#include "app/inventory_capture.h"
 #include "app/inventory_source.h"
 #include "app/slot_scan.h"
 #include "support/com_session.h"
 #include "support/console.h"
+#include "support/system_info.h"
 #include "wmi/inventory_file.h"
 
 namespace {
 
 const char kUsage[] =
-    "Usage: dimmscope-report [--format text|csv]\n"
+    "Usage: dimmscope-report [--format text|csv] [--smbios FILE] [--save-inventory FILE]\n"
     "\n"
     "Prints the memory slots of this computer: the number of slots, the current\n"
     "and maximum memory, then one block per filled slot panel, fields separated\n"
     "by a tab (text, the default) or by ';' (csv). Lines end with CR LF.\n"
     "\n"
+    "  --smbios FILE          read the memory modules from an SMBIOS table dump\n"
+    "                         (as `dmidecode --dump-bin FILE` writes it)\n"
+    "  --save-inventory FILE  also write the memory inventory read to FILE, as an\n"
+    "                         inventory file that DIMMSCOPE_INVENTORY can replay\n"
+    "\n"
     "Environment:\n"
     "  DIMMSCOPE_INVENTORY  an inventory file to read instead of this computer's\n"
-    "                       own memory inventory\n";
+    "                       own memory inventory (wins over any SMBIOS dump)\n"
+    "  DIMMSCOPE_SMBIOS     an SMBIOS table dump to read, unless --smbios names one\n"
+    "\n"
+    "On Linux the memory modules come from the firmware's SMBIOS tables, which\n"
+    "only root may read.\n";
 
 int Fail(const std::string& message, int code) {
   std::fprintf(stderr, "dimmscope-report: %s\n", message.c_str());
   return code;
 }
 
+// The value of an option given as "--name VALUE" or "--name=VALUE": true
+// when `argv[i]` is that option, with `value` set (empty when missing) and
+// `i` moved past it.
+bool OptionValue(const char* name, int argc, char** argv, int& i, std::string& value) {
+  const std::string arg = argv[i];
+  const std::string prefix = std::string(name) + "=";
+  if (arg == name) {
+    value = i + 1 < argc ? argv[++i] : "";
+    return true;
+  }
+  if (arg.compare(0, prefix.size(), prefix) == 0) {
+    value = arg.substr(prefix.size());
+    return true;
+  }
+  return false;
+}
+
+std::string SourceText(dimmscope::TInventorySource source, const std::string& smbiosDump) {
+  using dimmscope::TInventorySource;
+  const auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value != nullptr ? value : "");
+  };
+  switch (source) {
+    case TInventorySource::ReplayFile: return "the inventory file " + variable(dimmscope::kInventoryVariable);
+    case TInventorySource::SmbiosDump:
+      return "the SMBIOS dump " + (smbiosDump.empty() ? variable(dimmscope::kSmbiosVariable) : smbiosDump);
+    case TInventorySource::Platform: return "this computer's own memory inventory";
+    case TInventorySource::None: break;
+  }
+  return "no inventory";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  dimmscope::HardenDllSearch();
   using namespace dimmscope;
   const TComSession com;
   std::string separator = "\t";
+  std::string smbiosDump;
+  std::string savePath;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    std::string file;
+    const bool isSmbios = OptionValue("--smbios", argc, argv, i, file);
+    if (isSmbios || OptionValue("--save-inventory", argc, argv, i, file)) {
+      if (file.empty()) return Fail("option '" + arg.substr(0, arg.find('=')) + "' needs a file name", 2);
+      (isSmbios ? smbiosDump : savePath) = file;
+      continue;
     }
     std::string format;
     if (arg == "--format" && i + 1 < argc) {
@@ -58,12 +114,33 @@ int main(int argc, char** argv) {
     }
   }
 
+  std::vector<std::string> notes;
+  TInventorySource source = TInventorySource::None;
   try {
-    if (InstallInventoryProvider() == TInventorySource::None) {
+    source = InstallInventoryProvider(smbiosDump, &notes);
+    if (source == TInventorySource::None) {
       return Fail("this system has no memory inventory provider; set DIMMSCOPE_INVENTORY to an inventory file", 1);
     }
+  } catch (const EInventoryAccessDenied& error) {
+    // One plain line: the user has only to run it again as root.
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
   } catch (const EInventoryError& error) {
     return Fail(error.what(), 1);
+  }
+  for (const auto& note : notes) std::fprintf(stderr, "dimmscope-report: note: %s\n", note.c_str());
+
+  if (!savePath.empty()) {
+    try {
+      std::vector<std::string> captureNotes;
+      const TInventory inventory = CaptureInventory(&captureNotes);
+      std::vector<std::string> comments = {"Saved by dimmscope-report from " + SourceText(source, smbiosDump)};
+      for (const auto& note : notes) comments.push_back("note: " + note);
+      for (const auto& note : captureNotes) comments.push_back("note: " + note);
+      SaveInventoryFile(savePath, inventory, comments);
+    } catch (const std::exception& error) {
+      return Fail(std::string("cannot save the inventory: ") + error.what(), 1);
+    }
   }
 
   const TSlotScanModel model = ScanSlotModel();

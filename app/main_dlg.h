@@ -1,0 +1,100 @@
+// The main window: the banner, the System Info. and Physical Memory. groups,
+// four slot panels, the menu and the one-second memory timer. It renders the
+// core's models (the slot scan, the strip chart) and routes commands to the
+// core's decisions; it keeps no logic of its own. Windows only.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/slot_scan.h"
+#include "app/strip_chart.h"
+#include "platform/win32/controls.h"
+
+namespace dimmscope {
+
+class TAboutDlg;
+class TRunLog;
+class TFileGrabber;
+class TTavoLite;
+class TUpdateCommand;
+class TPanelWindow;
+class TStripChartWindow;
+
+class TMainDlg : public win::TWindowProc {
+ public:
+  // `FirstArgument`: the program's first command-line argument, if any.
+  explicit TMainDlg(std::optional<std::string> FirstArgument);
+  ~TMainDlg() override;
+
+  // Creates the window and its controls; the timer starts ticking.
+  void Create();
+  void SetAboutDlg(TAboutDlg* About) { aboutDlg_ = About; }
+  HACCEL Accelerators() const { return accelerators_.Get(); }
+
+  // Start-up at the first activation of the application.
+  void AppEvtActivate();
+  void ScanSlots();
+  void Mem_tmrTimer();
+  std::string GetLink(const std::string& Key) const;
+  void ExportSlots(const std::string& Separator, const std::string& Extension);
+  void FormDestroy();
+
+  // Commands.
+  void Quit1Click();
+  void ext1Click() { ExportSlots("\t", "txt"); }
+  void Spreadsheet1Click() { ExportSlots(";", "csv"); }
+  void Openlogfile1Click();
+  void Checkforupdate1Click();
+  void About1Click();
+  void getSpecClick(int Panel);  // getSpec1_btnClick ... getSpec4_btnClick, Panel 0 to 3
+  void getRAM_btnClick();
+  void drivers_btnClick();
+
+ protected:
+  bool OnMessage(UINT Message, WPARAM WParam, LPARAM LParam, LRESULT& Result) override;
+
+ private:
+  struct TControl;
+  void CreateControls();
+  void CreateMenuAndAccelerators();
+  HWND Control(int Id) const;
+  void SetLabel(int Id, const std::string& Text);
+  void ApplyAnchors();
+  void ApplyScanModel(const TSlotScanModel& Model);
+  void AutoSizeColumns(const win::TListView& List) const;
+  void OnCommand(int Id);
+  bool OnDrawItem(const DRAWITEMSTRUCT& Item);
+  bool OnCtlColorStatic(HDC Dc, HWND Control, LRESULT& Result);
+
+  std::optional<std::string> firstArgument_;
+  std::string programPath_;  // UTF-8
+  std::string dataFolder_;   // UTF-8, ends with a separator
+  bool started_ = false;     // the start-up handler is detached after its first run
+  int designClientWidth_ = 0;
+
+  std::vector<TControl> controls_;
+  std::unique_ptr<TPanelWindow> topPanel_;
+  std::unique_ptr<TStripChartWindow> scopeWindow_;
+  TStripChart scope_;
+  // What the lists show, as the scan set them: the export and the Get
+  // Specification buttons read them by position.
+  std::array<TExportPanel, kSlotPanels> panels_{};
+
+  win::TScopedFont font_;
+  win::TScopedFont boldFont_;
+  win::TScopedBrush bannerBrush_;
+  win::TScopedMenu menu_;
+  win::TScopedAccel accelerators_;
+  TAboutDlg* aboutDlg_ = nullptr;
+
+  std::unique_ptr<TRunLog> log_;
+  std::unique_ptr<TFileGrabber> downloader_;
+  std::unique_ptr<TTavoLite> updateChecker_;
+  std::unique_ptr<TUpdateCommand> updateCommand_;  // the menu command's side of the check
+};
+
+}  // namespace dimmscope

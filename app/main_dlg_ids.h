@@ -1,0 +1,54 @@
+// Control and command identifiers of the main window and the About dialog,
+// shared with the end-to-end driver that finds the controls by them.
+#pragma once
+
+namespace dimmscope {
+
+enum TMainControlId : int {
+  IdTopPnl = 100,
+  IdImage1 = 101,
+  IdLabel2 = 102,
+  IdSubtitleLbl = 103,
+  IdDriversBtn = 104,
+  IdGeneralGrp = 110,
+  IdSystemGrp = 111,
+  IdSlotsLbl = 112,
+  IdCurmemLbl = 113,
+  IdMaxmemLbl = 114,
+  IdGroupBox2 = 115,
+  IdPhyusedLbl = 116,
+  IdPhytotLbl = 117,
+  IdScope = 118,
+  IdSlotGrp1 = 121,  // 121 to 124: slot1_grp to slot4_grp
+  IdLst1 = 131,      // 131 to 134
+  IdGetSpec1 = 141,  // 141 to 144
+  IdGetRam1 = 151,   // 151 to 154
+};
+
+enum TMainCommandId : int {
+  CmdQuit1 = 200,
+  CmdExt1 = 201,
+  CmdSpreadsheet1 = 202,
+  CmdOpenlogfile1 = 203,
+  CmdCheckforupdate1 = 204,
+  CmdAbout1 = 205,
+};
+
+enum TAboutControlId : int {
+  IdAboutImage1 = 300,
+  IdAllGrp = 301,
+  IdApplicationGrp = 302,
+  IdAppnameLbl = 303,
+  IdVersionLbl = 304,
+  IdOrvelGrp = 305,
+  IdEmailBtn = 306,
+  IdWebBtn = 307,
+  IdForumBtn = 308,
+  IdOkBtn = 309,
+};
+
+// Window class names, which the driver looks for.
+inline constexpr char kMainDlgClass[] = "TMainDlg";
+inline constexpr char kAboutDlgClass[] = "TAboutDlg";
+
+}  // namespace dimmscope

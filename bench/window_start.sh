@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Start-up time of dimmscope.exe under wine64: from the process start to the
+# slot scan shown in the window (four modules), next to a minimal Win32
+# program that only opens a window, in the same run under the same Wine.
+# Prints every run, the medians, their ratio and the exe sizes.
+# Usage: bench/window_start.sh [RUNS]     (default 7)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-7}
+build=build/bench-window
+cmake -S . -B "$build/win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+  >/dev/null
+cmake --build "$build/win64" --target dimmscope dimmscope_window_driver >/dev/null
+cmake -S . -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DDIMMSCOPE_TESTS=OFF >/dev/null
+cmake --build "$build/win32" --target dimmscope >/dev/null
+x86_64-w64-mingw32-g++ -O2 -s -static -mwindows bench/minimal_window.cpp -o "$build/minimal_window.exe"
+
+prefix=$PWD/$build/wineprefix
+loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=$loader
+if [ -z "${DISPLAY:-}" ]; then
+  exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+  xvfb=$!
+  trap 'kill $xvfb 2>/dev/null' EXIT
+  read -r -t 10 number <&5
+  export DISPLAY=:$number
+fi
+tests/wine/make_prefix.sh "$prefix"
+export DIMMSCOPE_INVENTORY
+DIMMSCOPE_INVENTORY=$(winepath -w tests/fixtures/scan/four_modules.ini)
+export DIMMSCOPE_SERVER=http://127.0.0.1:9  # nothing listens: no network wait
+driver=$build/win64/tests/dimmscope_window_driver.exe
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+# Milliseconds from starting EXE to the driver seeing WAIT_ARGS satisfied. The
+# driver is started first and polls every 5 ms, so its own start is not timed.
+time_one() {  # EXE WAIT_ARGS...
+  local exe=$1
+  shift
+  "$loader" "$driver" "$@" >/dev/null &
+  local waiter=$!
+  sleep 1.5
+  local start
+  start=$(now_ms)
+  "$loader" "$exe" &
+  local app=$!
+  wait "$waiter"
+  local end
+  end=$(now_ms)
+  "$loader" "$driver" close >/dev/null 2>&1 || true
+  wait "$app" 2>/dev/null || true
+  echo $((end - start))
+}
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
+
+"$loader" "$build/minimal_window.exe"  # warms the prefix and the page cache
+dimmscope=() minimal=()
+for i in $(seq "$runs"); do
+  minimal+=("$(time_one "$build/minimal_window.exe" waitclass MinimalWindow 30)")
+  dimmscope+=("$(time_one "$build/win64/dimmscope.exe" waitscan 30)")
+  echo "run $i: minimal window ${minimal[-1]} ms, dimmscope.exe to scan shown ${dimmscope[-1]} ms"
+done
+m=$(printf '%s\n' "${minimal[@]}" | median)
+d=$(printf '%s\n' "${dimmscope[@]}" | median)
+echo "median over $runs runs: minimal window $m ms, dimmscope.exe $d ms, ratio $(awk "BEGIN {printf \"%.2f\", $d / $m}")"
+echo "size: dimmscope.exe i686 release $(stat -c %s "$build/win32/dimmscope.exe") bytes," \
+  "x86_64 release $(stat -c %s "$build/win64/dimmscope.exe") bytes"

@@ -1,0 +1,248 @@
+#!/usr/bin/env bash
+# dimmscope.exe end to end under wine64 on a virtual display: the window's
+# controls and list rows for several inventories, the log, both exports byte
+# for byte, what each web command opens, a second activation, the timer, and
+# an exception in a handler. The driver program reads the window from outside;
+# menus are reached with xdotool key presses.
+# Usage: window_e2e.sh PREFIX DIMMSCOPE_EXE DRIVER_EXE [ARTEFACT_DIR]
+set -uo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+prefix=$1 exe=$2 driver=$3 artefacts=${4:-$(dirname "$exe")/window_e2e}
+mkdir -p "$artefacts"
+loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=$loader
+work=$(mktemp -d)
+pids=()
+saved_associations=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  # The prefix is shared with other tests: its file associations go back.
+  for entry in "${saved_associations[@]}"; do
+    ext=${entry%%=*} value=${entry#*=}
+    if [ -n "$value" ]; then
+      "$loader" reg add "HKCR\\.$ext" /ve /d "$value" /f >/dev/null 2>&1
+    else
+      "$loader" reg delete "HKCR\\.$ext" /f >/dev/null 2>&1
+    fi
+    "$loader" reg delete "HKCR\\dimmscope_e2e_$ext" /f >/dev/null 2>&1
+  done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+expect_line() {  # FILE PATTERN WHAT: a line of FILE matches the extended regex
+  grep -Eq -- "$2" "$1" || fail "$3 (no line matching '$2')"
+}
+
+# Wine binds the prefix's desktop to the display of the first program that
+# starts in it: programs of an earlier test, on another display, end first.
+timeout 60 wineserver -w 2>/dev/null || true
+
+# A display of our own when none is given.
+if [ -z "${DISPLAY:-}" ] || ! xdotool getmouselocation >/dev/null 2>&1; then
+  exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+  pids+=($!)
+  read -r -t 10 number <&5 || { echo "FAIL Xvfb did not start"; exit 1; }
+  export DISPLAY=:$number
+fi
+
+# What the shell opens is recorded: web addresses through winebrowser's
+# xdg-open, files through their associations.
+opened=$work/opened.txt
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$opened" > "$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+export PATH=$work/bin:$PATH
+driver_w=$(winepath -w "$driver" 2>/dev/null)
+opened_w=$(winepath -w "$opened" 2>/dev/null)
+for ext in txt csv log; do
+  old=$("$loader" reg query "HKCR\\.$ext" /ve 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+  saved_associations+=("$ext=$old")
+  "$loader" reg add "HKCR\\.$ext" /ve /d "dimmscope_e2e_$ext" /f >/dev/null 2>&1
+  "$loader" reg add "HKCR\\dimmscope_e2e_$ext\\shell\\open\\command" /ve \
+    /d "\"$driver_w\" record \"$opened_w\" \"%1\"" /f >/dev/null 2>&1
+done
+
+# The maker's server on loopback; its update reply is older than any build.
+python3 "$here/tests/http_server.py" --lifetime 600 > "$work/server.txt" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do grep -q '^PORT' "$work/server.txt" && break; sleep 0.1; done
+port=$(sed -n 's/^PORT \([0-9]*\).*/\1/p' "$work/server.txt")
+[ -n "$port" ] || { echo "FAIL the test server did not start"; exit 1; }
+export DIMMSCOPE_SERVER=http://127.0.0.1:$port
+curl -s "$DIMMSCOPE_SERVER/__control?reply=0.0.0.1" >/dev/null 2>&1 ||
+  python3 -c "import urllib.request,sys; urllib.request.urlopen(sys.argv[1]).read()" "$DIMMSCOPE_SERVER/__control?reply=0.0.0.1"
+
+data=$prefix/drive_c/users/$(id -un)/AppData/Roaming/Orvel\ Studio/Dimmscope
+drive() { "$loader" "$driver" "$@" | tr -d '\r'; }
+app_pid=""
+
+start() {  # INVENTORY: a fresh data folder, the program started and scanned
+  rm -rf "$data"
+  : > "$opened"
+  DIMMSCOPE_INVENTORY=$(winepath -w "$1") "$loader" "$exe" &
+  app_pid=$!
+  pids+=($app_pid)
+  drive wait 30 || return 1
+  sleep 0.5
+}
+stop() {
+  drive close >/dev/null
+  for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || return 0; sleep 0.1; done
+  kill "$app_pid" 2>/dev/null
+  fail "the program did not end on close"
+}
+keys() {  # xdotool key presses to the main window
+  xdotool search --name '^Dimmscope v' windowfocus --sync >/dev/null 2>&1
+  xdotool key --delay 150 "$@"
+  sleep 1
+}
+control() { grep "^control $1 " "$dump"; }
+is_shown() { control "$1" | grep -q ' visible=1 '; }
+is_enabled() { control "$1" | grep -q ' enabled=1 '; }
+rows_of() { grep -c "^row $1 " "$dump"; }
+
+# ---------------------------------------------------------------------------
+echo "== one module in two slots"
+start "$here/tests/fixtures/scan/one_module_two_slots.ini" || exit 1
+dump=$artefacts/one.txt
+drive dump > "$dump"
+expect_line "$dump" '^window caption=Dimmscope v[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+ pos=198,179 outer=387x' "narrowed caption"
+expect_line "$dump" '^control 112 .* text=Number of slots : 2$' "slots label"
+expect_line "$dump" '^control 113 .* text=Current memory : 8 GB$' "current memory label"
+expect_line "$dump" '^control 114 class=Static visible=1 .* text=Maximum memory : 16 GB$' "maximum memory label"
+expect_line "$dump" '^control 131 class=SysListView32 visible=1 enabled=1 rect=7,16,266,137 parent=121' "list 1"
+expect_line "$dump" '^row 131 0 Slot Name\|ChannelA-DIMM0$' "slot name row"
+expect_line "$dump" '^row 131 3 Model\|99U5471-020\.A00LF $' "model row"
+expect_line "$dump" '^column 131 0 Parameter ' "column caption"
+[ "$(rows_of 131)" -eq 6 ] || fail "list 1 has $(rows_of 131) rows"
+is_shown 152 || fail "slot 2's get-more-RAM button is hidden"
+expect_line "$dump" '^control 152 .*text=Empty slot !\\n\\rClick here to get more RAM$' "get-more-RAM caption"
+is_shown 132 && fail "list 2 is shown"
+is_enabled 123 && fail "slot 3 is enabled"
+is_enabled 124 && fail "slot 4 is enabled"
+is_shown 141 && is_enabled 141 || fail "Get Specification 1 not shown and enabled"
+# The anchored controls follow the client width the border leaves of 387.
+client=$(sed -n 's/^window .* client=\([0-9]*\)x.*/\1/p' "$dump")
+delta=$((client - 751))
+expect_line "$dump" "^control 104 .* rect=$((608 + delta)),8,137,41 parent=100 " "Drivers Update kept at the right edge"
+expect_line "$dump" "^control 100 .* rect=-12,0,$((764 + delta)),57 " "banner narrowed"
+expect_line "$dump" "^control 110 .* rect=2,61,$((743 + delta)),430 " "General group narrowed"
+# The timer's first tick changes the memory labels.
+sleep 2
+drive dump > "$work/one-tick.txt"
+grep -Eq '^control 116 .* text=Used : [0-9.,]+ [KMGT]?B$' "$work/one-tick.txt" || fail "Used label after a tick"
+grep -Eq '^control 117 .* text=Total : [0-9.,]+ [KMGT]?B$' "$work/one-tick.txt" || fail "Total label after a tick"
+# The log: header and slot lines, newest first.
+log=$data/Dimmscope.log
+tr -d '\r' < "$log" > "$work/log.txt" 2>/dev/null || fail "no log file"
+for text in 'Starting' 'Dimmscope v[0-9.]+' 'Windows : ' '64Bits : No' 'Administrator : (Yes|No)' 'Portable : Yes' \
+            'Scanning slot #0' '0	Slot Name	ChannelA-DIMM0' '0	Manufacturer	Kingston \(Kingston\)' \
+            '0	Serial#	2F19A1C5'; do
+  expect_line "$work/log.txt" "^Info	\[[0-9]{2}-[0-9]{2}-[0-9]{2} [0-9]{2}.[0-9]{2}.[0-9]{2}\]	$text" "log line $text"
+done
+# A second activation writes no second header.
+drive reactivate
+[ "$(grep -c '	Starting$' "$work/log.txt")" -eq 1 ] || fail "header written more than once"
+tr -d '\r' < "$log" | grep -c '	Starting$' | grep -qx 1 || fail "a second activation wrote a second header"
+# Both exports, byte for byte, opened with their associations.
+keys alt+a e t
+# Wine 8 opens a menu by its access keys only once after the shell has
+# started another program, so the second export is sent as its menu
+# command (202 = Spreadsheet1).
+drive command 202
+sleep 1
+tail -n +5 "$here/tests/golden/one_module_two_slots.text" | cmp -s - "$data/export.txt" || fail "export.txt differs"
+tail -n +5 "$here/tests/golden/one_module_two_slots.csv" | cmp -s - "$data/export.csv" || fail "export.csv differs"
+# Web commands.
+drive click 141
+drive click 152
+drive click 104
+sleep 3
+keys ctrl+l
+cp "$opened" "$artefacts/opened.txt"
+expect_line "$opened" 'export\.txt$' "the text export opened"
+expect_line "$opened" 'export\.csv$' "the spreadsheet export opened"
+expect_line "$opened" '/search\?cx=.*&q=Kingston%2099U5471-020\.A00LF$' "the module search"
+expect_line "$opened" "^http://www.example.com/ram$" "the links file's empty-slot page"
+expect_line "$opened" "^http://127\.0\.0\.1:$port/tavo/drivers\.php$" "the drivers page"
+expect_line "$opened" 'Dimmscope\.log$' "the log file opened by Ctrl+L"
+# A handler's exception: the export cannot be written.
+rm -f "$data/export.txt"
+mkdir -p "$data/export.txt"
+: > "$opened"
+keys alt+a e t
+drive msgbox 10 > "$work/box.txt"
+cat "$work/box.txt"
+expect_line "$work/box.txt" '^msgbox caption=Dimmscope text=Cannot create file ".*export\.txt"' "export failure message"
+sleep 1
+drive dump > "$work/after.txt" && grep -q '^window caption=Dimmscope v' "$work/after.txt" || fail "window gone"
+grep -q 'export\.txt' "$opened" && fail "a failed export opened something"
+# The About dialog by Ctrl+B, then Ctrl+Q ends the program.
+keys ctrl+b
+xdotool search --name '^About Dimmscope$' >/dev/null 2>&1 || fail "Ctrl+B did not show About Dimmscope"
+keys Escape
+keys ctrl+q
+for _ in $(seq 50); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$app_pid" 2>/dev/null && { fail "Ctrl+Q did not end the program"; stop; }
+
+# ---------------------------------------------------------------------------
+echo "== four modules"
+start "$here/tests/fixtures/scan/four_modules.ini" || exit 1
+dump=$artefacts/four.txt
+drive dump > "$dump"
+expect_line "$dump" '^window caption=Dimmscope v.* outer=7[0-9][0-9]x.* client=751x495 ' "full width, client 751 x 495"
+for k in 1 2 3 4; do
+  [ "$(rows_of 13$k)" -eq 6 ] || fail "list $k has $(rows_of 13$k) rows"
+  is_shown 15$k && fail "get-more-RAM $k shown"
+  is_shown 14$k || fail "Get Specification $k hidden"
+done
+expect_line "$dump" '^control 104 .* rect=608,8,137,41 parent=100 ' "Drivers Update in place"
+# The screenshot of the full window.
+geometry=$(sed -n 's/^window .* pos=\([0-9]*\),\([0-9]*\) outer=\([0-9]*\)x\([0-9]*\) .*/\3x\4+\1+\2/p' "$dump")
+sleep 1
+import -window root -crop "$geometry" "$artefacts/screenshot.png" 2>/dev/null || echo "note: no screenshot taken"
+stop
+
+# ---------------------------------------------------------------------------
+echo "== six modules in two arrays"
+start "$here/tests/fixtures/scan/six_modules_two_arrays.ini" || exit 1
+dump=$artefacts/six.txt
+drive dump > "$dump"
+grep -E '^control 11[234] ' "$dump"
+for k in 1 2 3 4; do [ "$(rows_of 13$k)" -eq 6 ] || fail "six modules: list $k has $(rows_of 13$k) rows"; done
+tr -d '\r' < "$data/Dimmscope.log" | grep -q 'Scanning slot #4' && fail "a fifth module was logged"
+stop
+
+# ---------------------------------------------------------------------------
+echo "== no module"
+start "$here/tests/fixtures/scan/no_module.ini" || exit 1
+dump=$artefacts/none.txt
+drive dump > "$dump"
+expect_line "$dump" '^control 113 .* text=Current memory : 0 GB$' "no module: current memory"
+for k in 1 2 3 4; do
+  is_shown 13$k && fail "no module: list $k shown"
+  is_shown 14$k && fail "no module: Get Specification $k shown"
+  if is_enabled 12$k; then is_shown 15$k || fail "no module: get-more-RAM $k hidden in an enabled slot"; fi
+done
+stop
+
+# ---------------------------------------------------------------------------
+echo "== N/A manufacturer and an empty part number"
+start "$here/tests/fixtures/scan/odd_values.ini" || exit 1
+dump=$artefacts/odd.txt
+drive dump > "$dump"
+expect_line "$dump" '^row 131 2 Manufacturer\|N/A$' "N/A manufacturer"
+expect_line "$dump" '^row 131 3 Model\|N/A$' "N/A model"
+expect_line "$dump" '^row 131 5 Serial#\|N/A$' "N/A serial"
+is_shown 141 && is_enabled 141 || fail "Get Specification 1 (model N/A) not enabled"
+is_shown 142 || fail "Get Specification 2 hidden"
+is_enabled 142 && fail "Get Specification 2 (blank part number) enabled"
+tr -d '\r' < "$data/Dimmscope.log" | grep -q '0	Model	PN;WITH;SEMICOLONS' || fail "the log lacks the raw part number"
+stop
+
+echo "artefacts in $artefacts"
+[ "$failures" -eq 0 ] && echo "PASS window end to end" || echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
