@@ -155,6 +155,22 @@ TEST(WmiClass, LookupIgnoresCaseAndUnknownNamesReadNull) {
   EXPECT_THROW(memory.GetPropertyValueAt("Capacity", 2), std::out_of_range);
 }
 
+TEST(WmiClass, LookupFindsTheFirstEqualNameInAnyOrder) {
+  auto wmi = std::make_shared<TFakeWmi>();
+  wmi->Classes["Win32_PhysicalMemory"] = {TFakeInstance{
+      {{"Speed", TVariant(1)}, {"speed", TVariant(2)}, {"Capacity", TVariant("8")}, {"Tag", TVariant("t")}}}};
+  TFakeWmiScope scope(wmi);
+  TWin32_PhysicalMemory memory(true);
+  ASSERT_TRUE(memory.Loaded);
+  // Asked out of order and again: always the first of two equal names.
+  EXPECT_EQ(memory.GetPropertyValue("Tag"), TVariant("t"));
+  EXPECT_EQ(memory.GetPropertyValue("SPEED"), TVariant(1));
+  EXPECT_EQ(memory.GetPropertyValue("speed"), TVariant(1));
+  EXPECT_EQ(memory.GetPropertyValue("Capacity"), TVariant("8"));
+  EXPECT_EQ(memory.GetPropertyValue("Speed"), TVariant(1));
+  EXPECT_EQ(memory.Speed, 1u);
+}
+
 TEST(WmiClass, ClearCollectionKeepsNamesAndFields) {
   auto wmi = TwoModules();
   TFakeWmiScope scope(wmi);

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <exception>
 
+#include "support/ansi_text.h"
 #include "support/file_io.h"
 
 namespace dimmscope {
@@ -24,13 +25,8 @@ void TFileGrabber::Download(const std::string& URL, const std::string& FileName,
   onDone_ = std::move(OnDone);
   stream_.Clear();
 
-  client_ = std::make_unique<THttpClient>();
-  CustomizeHttpClient(*client_);
-  client_->Timeout = 10;  // seconds
-  client_->OnRequestDone = [this](THttpClient&, std::int32_t ErrorCode) { RequestDone(ErrorCode); };
-  ApplyProxySettings(*client_, Proxy);
-  client_->URL = url_;
-  client_->RcvdStream = &stream_;
+  client_ =
+      NewProfiledClient(url_, Proxy, stream_, [this](THttpClient&, std::int32_t ErrorCode) { RequestDone(ErrorCode); });
 
   startTicks_ = TickCountMs();
   try {
@@ -51,7 +47,7 @@ void TFileGrabber::RequestDone(std::int32_t ErrorCode) {
     // Written through a temporary file and swapped in whole, so a failed
     // write (full disk, read-only folder) leaves the earlier file as it was.
     if (!fileName_.empty() && !ReplaceFileAtomically(fileName_, stream_.Bytes())) {
-      LogAdd(log_, "File downloaded : Cannot write " + fileName_, LogError);
+      LogAdd(log_, "File downloaded : Cannot write " + AnsiFromUtf8(fileName_), LogError);
     }
   }
   // OnDone may start another download, which frees the client that is

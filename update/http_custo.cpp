@@ -1,6 +1,8 @@
 // The common HTTP request profile.
 #include "update/http_custo.h"
 
+#include <utility>
+
 namespace dimmscope {
 
 void CustomizeHttpClient(THttpClient& Client) {
@@ -23,6 +25,18 @@ void ApplyProxySettings(THttpClient& Client, const TProxySettings& Proxy) {
     Client.ProxyUsername.clear();
     Client.ProxyPassword.clear();
   }
+}
+
+std::unique_ptr<THttpClient> NewProfiledClient(const std::string& URL, const TProxySettings& Proxy, TMemoryStream& Body,
+                                               THttpRequestDone OnRequestDone) {
+  auto client = std::make_unique<THttpClient>();
+  CustomizeHttpClient(*client);
+  client->Timeout = 10;  // seconds
+  client->OnRequestDone = std::move(OnRequestDone);
+  ApplyProxySettings(*client, Proxy);
+  client->URL = URL;
+  client->RcvdStream = &Body;
+  return client;
 }
 
 }  // namespace dimmscope

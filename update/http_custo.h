@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "update/http_client.h"
@@ -24,5 +25,10 @@ void CustomizeHttpClient(THttpClient& Client);
 // Copies the proxy settings into the client, or clears its four proxy
 // settings when no proxy is used.
 void ApplyProxySettings(THttpClient& Client, const TProxySettings& Proxy);
+
+// A client for one GET of `URL` into `Body`, as both network jobs make it:
+// the common profile, a 10 s bound, then the proxy step.
+std::unique_ptr<THttpClient> NewProfiledClient(const std::string& URL, const TProxySettings& Proxy, TMemoryStream& Body,
+                                               THttpRequestDone OnRequestDone);
 
 }  // namespace dimmscope

@@ -27,6 +27,7 @@ std::string UpdateCheckUrl() { return MakerServer() + kUpdateCheckPath; }
 std::string DriversPageUrl() { return MakerServer() + kDriversPagePath; }
 std::string ProductPageUrl() { return MakerServer() + kProductPagePath; }
 std::string ForumUrl() { return MakerServer() + kForumPath; }
+std::string MakerMailtoUrl() { return std::string("mailto:") + kMakerEmailAddress; }
 
 std::string SearchUrl(const std::string& Text) {
   return std::string(kSearchServer) + kSearchPath + "?cx=" + UrlEncode(kSearchEngineId) + "&q=" + UrlEncode(Text);

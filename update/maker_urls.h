@@ -11,6 +11,9 @@ inline constexpr char kMakerServer[] = "http://www.orvelstudio.com";
 // The web search has its own host, which the server override leaves alone.
 inline constexpr char kSearchServer[] = "http://search.orvelstudio.com";
 inline constexpr char kSearchEngineId[] = "017436221953208405726:dimmscope";
+// The maker's e-mail address. Mail has no server to redirect, so the server
+// override leaves it alone too.
+inline constexpr char kMakerEmailAddress[] = "support@orvelstudio.com";
 
 inline constexpr char kLinksFilePath[] = "/dimmscope/dimmscope.ini";
 inline constexpr char kUpdateCheckPath[] = "/tavo/check.php";
@@ -35,6 +38,7 @@ std::string UpdateCheckUrl();  // the update check endpoint, without its query
 std::string DriversPageUrl();  // the driver-update product's page
 std::string ProductPageUrl();  // this program's page: the default empty-slot link
 std::string ForumUrl();        // the maker's forum
+std::string MakerMailtoUrl();  // a new e-mail to the maker: "mailto:" and its address
 // The module search, with `Text` URL-encoded as the last key "q".
 std::string SearchUrl(const std::string& Text);
 

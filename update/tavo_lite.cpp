@@ -55,13 +55,8 @@ void TTavoLite::Check(const TProductIdentity& Product, TDoneEvent OnDone) {
   url_ = MakerServer() + UpdateCheckPathAndQuery(Product.ProductName, Product.Company, version);
 
   stream_.Clear();
-  client_ = std::make_unique<THttpClient>();
-  CustomizeHttpClient(*client_);
-  client_->Timeout = 10;  // seconds
-  client_->OnRequestDone = [this](THttpClient&, std::int32_t ErrorCode) { RequestDone(ErrorCode); };
-  ApplyProxySettings(*client_, Proxy);
-  client_->URL = url_;
-  client_->RcvdStream = &stream_;
+  client_ =
+      NewProfiledClient(url_, Proxy, stream_, [this](THttpClient&, std::int32_t ErrorCode) { RequestDone(ErrorCode); });
 
   startTicks_ = TickCountMs();
   try {

@@ -33,8 +33,15 @@ class TReplayInstance : public IWmiInstance {
   }
 
   TVariant PropertyValue(const std::string& name) override {
-    for (const auto& property : instance_.Properties) {
-      if (SameText(property.first, name)) return property.second;
+    // The loader asks for the properties in file order, so the one after the
+    // last found is tried first; the search only runs for gaps and reorders.
+    const auto& properties = instance_.Properties;
+    if (next_ < properties.size() && SameText(properties[next_].first, name)) return properties[next_++].second;
+    for (std::size_t i = 0; i < properties.size(); ++i) {
+      if (SameText(properties[i].first, name)) {
+        next_ = i + 1;
+        return properties[i].second;
+      }
     }
     return TVariant::Null();
   }
@@ -43,6 +50,7 @@ class TReplayInstance : public IWmiInstance {
   std::shared_ptr<const TInventory> inventory_;  // keeps the instances alive
   const TInventoryInstance& instance_;
   const TInventoryInstance& first_;
+  std::size_t next_ = 0;
 };
 
 class TReplayEnumerator : public IWmiEnumerator {

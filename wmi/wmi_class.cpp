@@ -1,6 +1,7 @@
 // The generic WMI query layer: connection, load, selection and lookup.
 #include "wmi/wmi_class.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -12,6 +13,18 @@ namespace {
 TWmiLocatorFactory& LocatorFactory() {
   static TWmiLocatorFactory factory;
   return factory;
+}
+
+// No two names equal without regard to case.
+bool HasUniqueNames(const std::vector<std::string>& names) {
+  std::vector<std::string> folded;
+  folded.reserve(names.size());
+  for (const std::string& name : names) {
+    folded.push_back(name);
+    for (char& c : folded.back()) c = FoldAscii(c);
+  }
+  std::sort(folded.begin(), folded.end());
+  return std::adjacent_find(folded.begin(), folded.end()) == folded.end();
 }
 
 [[noreturn]] void ThrowListIndex(std::int32_t index) {
@@ -89,11 +102,13 @@ bool TWmiClass::LoadCollection() {
         // stored name has a slot.
         if (names.size() > kMaxWmiProperties) names.resize(kMaxWmiProperties);
         PropertyNames = std::move(names);
+        nameHintUsable_ = HasUniqueNames(PropertyNames);
       }
       auto record = std::make_unique<TDataWmiClass>();
       record->Instance.Value = instance->AsVariant();
       TDataWmiClass& stored = *record;
       Collection.push_back(std::move(record));
+      stored.Values.resize(PropertyNames.size());
       for (std::size_t i = 0; i < PropertyNames.size(); ++i) {
         stored.Values[i] = instance->PropertyValue(PropertyNames[i]);
       }
@@ -122,8 +137,19 @@ std::int32_t TWmiClass::FindCollectionIndex(const std::string& PropertyName, con
 }
 
 std::int32_t TWmiClass::FindPropertyName(const std::string& PropertyName) const {
+  // Records read their properties in an order that mostly follows the
+  // provider's, so the name after the last one found is tried first. The
+  // answer is the same as the linear search's when no two names are equal.
+  const std::size_t hint = nextNameHint_;
+  if (nameHintUsable_ && hint < PropertyNames.size() && SameText(PropertyNames[hint], PropertyName)) {
+    nextNameHint_ = hint + 1;
+    return static_cast<std::int32_t>(hint);
+  }
   for (std::size_t i = 0; i < PropertyNames.size(); ++i) {
-    if (SameText(PropertyNames[i], PropertyName)) return static_cast<std::int32_t>(i);
+    if (SameText(PropertyNames[i], PropertyName)) {
+      nextNameHint_ = i + 1;
+      return static_cast<std::int32_t>(i);
+    }
   }
   return -1;
 }
@@ -137,7 +163,10 @@ TVariant TWmiClass::GetPropertyValueAt(const std::string& PropertyName, std::int
   if (Index < 0 || static_cast<std::size_t>(Index) >= Collection.size()) ThrowListIndex(Index);
   // A property the provider does not know is a missing value.
   if (slot < 0) return TVariant::Null();
-  return Collection[static_cast<std::size_t>(Index)]->Values[static_cast<std::size_t>(slot)];
+  const auto& values = Collection[static_cast<std::size_t>(Index)]->Values;
+  // A slot beyond what was stored reads as missing.
+  if (static_cast<std::size_t>(slot) >= values.size()) return TVariant::Null();
+  return values[static_cast<std::size_t>(slot)];
 }
 
 void TWmiClass::ClearCollection() {

@@ -3,7 +3,6 @@
 // instance into typed fields.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,8 +42,11 @@ struct TVariantValueClass {
 };
 
 // One instance's values; slot i belongs to entry i of the owner's PropertyNames.
+// Room for every slot is reserved up front, but only the slots of listed
+// properties are constructed, so a record costs what its class uses.
 struct TDataWmiClass {
-  std::array<TVariant, kMaxWmiProperties> Values;
+  TDataWmiClass() { Values.reserve(kMaxWmiProperties); }
+  std::vector<TVariant> Values;
   TVariantValueClass Instance;
 };
 
@@ -85,6 +87,9 @@ class TWmiClass {
 
  private:
   std::int32_t FindPropertyName(const std::string& PropertyName) const;
+
+  mutable std::size_t nextNameHint_ = 0;  // where the next lookup starts
+  bool nameHintUsable_ = false;
 };
 
 }  // namespace dimmscope
