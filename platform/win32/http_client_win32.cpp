@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/system_library_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/win_api.h"
 #include "update/http_client.h"
@@ -37,41 +38,30 @@ struct TWinHttpApi {
 };
 
 template <typename T>
-void Resolve(HMODULE Module, const char* Name, T& Out, bool& AllFound) {
-  Out = reinterpret_cast<T>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
+void Resolve(const TSystemLibrary& Library, const char* Name, T& Out, bool& AllFound) {
+  Out = Library.Function<T>(Name);
   if (Out == nullptr) AllFound = false;
-}
-
-HMODULE LoadSystemWinHttp() {
-  HMODULE module = LoadLibraryExW(L"winhttp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  if (module != nullptr) return module;
-  // Systems without the search flags: the full path in the system folder.
-  wchar_t folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  const std::wstring path = std::wstring(folder, length) + L"\\winhttp.dll";
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 // Loaded once, on first use, and kept for the life of the process: workers
 // abandoned by their callers may still be using it.
 const TWinHttpApi& WinHttp() {
+  static const TSystemLibrary library(L"winhttp.dll");
   static const TWinHttpApi api = [] {
     TWinHttpApi table;
-    HMODULE module = LoadSystemWinHttp();
-    if (module == nullptr) return table;
+    if (!library) return table;
     bool all = true;
-    Resolve(module, "WinHttpOpen", table.Open, all);
-    Resolve(module, "WinHttpConnect", table.Connect, all);
-    Resolve(module, "WinHttpOpenRequest", table.OpenRequest, all);
-    Resolve(module, "WinHttpSetOption", table.SetOption, all);
-    Resolve(module, "WinHttpSetTimeouts", table.SetTimeouts, all);
-    Resolve(module, "WinHttpSendRequest", table.SendRequest, all);
-    Resolve(module, "WinHttpReceiveResponse", table.ReceiveResponse, all);
-    Resolve(module, "WinHttpQueryHeaders", table.QueryHeaders, all);
-    Resolve(module, "WinHttpQueryDataAvailable", table.QueryDataAvailable, all);
-    Resolve(module, "WinHttpReadData", table.ReadData, all);
-    Resolve(module, "WinHttpCloseHandle", table.CloseHandle, all);
+    Resolve(library, "WinHttpOpen", table.Open, all);
+    Resolve(library, "WinHttpConnect", table.Connect, all);
+    Resolve(library, "WinHttpOpenRequest", table.OpenRequest, all);
+    Resolve(library, "WinHttpSetOption", table.SetOption, all);
+    Resolve(library, "WinHttpSetTimeouts", table.SetTimeouts, all);
+    Resolve(library, "WinHttpSendRequest", table.SendRequest, all);
+    Resolve(library, "WinHttpReceiveResponse", table.ReceiveResponse, all);
+    Resolve(library, "WinHttpQueryHeaders", table.QueryHeaders, all);
+    Resolve(library, "WinHttpQueryDataAvailable", table.QueryDataAvailable, all);
+    Resolve(library, "WinHttpReadData", table.ReadData, all);
+    Resolve(library, "WinHttpCloseHandle", table.CloseHandle, all);
     table.Loaded = all;
     return table;
   }();
