@@ -17,7 +17,6 @@ namespace {
 
 const int kClientWidth = 389;
 const int kClientHeight = 285;
-const char kMakerEmail[] = "mailto:support@orvelstudio.com";
 
 struct TAboutControl {
   int Id;
@@ -136,7 +135,7 @@ void TAboutDlg::EndModal(bool Ok) {
   modal_ = false;
 }
 
-void TAboutDlg::email_btnClick() { ShellOpen(kMakerEmail); }
+void TAboutDlg::email_btnClick() { ShellOpen(MakerMailtoUrl()); }
 void TAboutDlg::web_btnClick() { ShellOpen(HomePageUrl()); }
 void TAboutDlg::forum_btnClick() { ShellOpen(ForumUrl()); }
 

@@ -30,6 +30,8 @@ TEST(MakerUrls, AddressesAreBuiltFromTheServer) {
   EXPECT_EQ(ProductPageUrl(), server + "/dimmscope");
   EXPECT_EQ(ForumUrl(), server + "/forum");
   EXPECT_EQ(HomePageUrl(), server + "/");
+  // Mail goes to the maker whatever server the web addresses point at.
+  EXPECT_EQ(MakerMailtoUrl(), "mailto:support@orvelstudio.com");
   // The search keeps its own host whatever the override, with q last.
   EXPECT_EQ(SearchUrl("Samsung M378B5273DH0-CH9"),
             "http://search.orvelstudio.com/search?cx=017436221953208405726%3Adimmscope&q=Samsung%20M378B5273DH0-CH9");

@@ -8,14 +8,19 @@
 //   wait SECONDS            until the main window's caption starts "Dimmscope v"
 //   waitscan SECONDS        until the main window shows a scan's slot count
 //   waitclass CLASS SECONDS until a visible top-level window of that class exists
-//   dump                    the window, its controls and list rows
-//   click ID                BM_CLICK on the control with that identifier
+//   dump [CLASS]            the window (the main window, or the shown top-level window of
+//                           that class), its controls and list rows
+//   click ID                BM_CLICK on the control with that identifier (main window or About dialog)
 //   msgbox SECONDS          prints the next message box's caption and text, presses its first button
 //   nomsgbox SECONDS        fails when a message box appears within that time
 //   reactivate              activates a window of its own, then the main window again
 //   command ID              the menu command ID, as its menu item sends it
 //   close                   closes the main window
 //   record FILE ARG         appends ARG and a line break to FILE
+//   version FILE            the file's version from its fixed version information ("a.b.c.d")
+// Started without arguments (as the driver-update product the program starts),
+// it appends "started " and its own path to the file named by the environment
+// variable DIMMSCOPE_E2E_STARTED.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -56,6 +61,11 @@ std::string ClassOf(HWND hwnd) {
 }
 
 HWND MainWindow() { return FindWindowA(dimmscope::kMainDlgClass, nullptr); }
+
+HWND ShownWindow(const char* ClassName) {
+  const HWND found = FindWindowA(ClassName, nullptr);
+  return found != nullptr && IsWindowVisible(found) ? found : nullptr;
+}
 
 struct Search {
   int Id;
@@ -119,10 +129,10 @@ std::string ListColumn(HANDLE process, HWND list, int column) {
   return std::string(text) + " width=" + std::to_string(back.cx);
 }
 
-int Dump() {
-  const HWND main = MainWindow();
+int Dump(const char* ClassName) {
+  const HWND main = ClassName == nullptr ? MainWindow() : ShownWindow(ClassName);
   if (main == nullptr) {
-    std::puts("FAIL no main window");
+    std::puts("FAIL no such window");
     return 1;
   }
   RECT outer{}, client{};
@@ -223,13 +233,46 @@ int Reactivate() {
   return 0;
 }
 
+// The file's version as its fixed version information gives it, read here
+// independently of the program's own reading.
+int Version(const char* FileName) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(FileName, &ignored);
+  std::vector<char> info(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (size == 0 || !GetFileVersionInfoA(FileName, 0, size, info.data()) ||
+      !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || fixed == nullptr) {
+    std::puts("FAIL no version information");
+    return 1;
+  }
+  std::printf("%lu.%lu.%lu.%lu\n", static_cast<unsigned long>(HIWORD(fixed->dwFileVersionMS)),
+              static_cast<unsigned long>(LOWORD(fixed->dwFileVersionMS)),
+              static_cast<unsigned long>(HIWORD(fixed->dwFileVersionLS)),
+              static_cast<unsigned long>(LOWORD(fixed->dwFileVersionLS)));
+  return 0;
+}
+
+int RecordStart() {
+  const char* record = std::getenv("DIMMSCOPE_E2E_STARTED");
+  if (record == nullptr || *record == '\0') return 2;
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  FILE* file = std::fopen(record, "ab");
+  if (file == nullptr) return 1;
+  std::fprintf(file, "started %s\n", path);
+  std::fclose(file);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
+  if (argc < 2) return RecordStart();
   const std::string command = argv[1];
   if (command == "wait") return Wait(argc > 2 ? std::atof(argv[2]) : 20);
-  if (command == "dump") return Dump();
+  if (command == "dump") return Dump(argc > 2 ? argv[2] : nullptr);
+  if (command == "version" && argc > 2) return Version(argv[2]);
   if (command == "waitscan" || command == "waitclass") {
     // Polled often: the benchmark times the start of a program with it.
     const bool scan = command == "waitscan";
@@ -251,7 +294,9 @@ int main(int argc, char** argv) {
   }
   if (command == "click" && argc > 2) {
     const HWND main = MainWindow();
-    const HWND control = main != nullptr ? FindControl(main, std::atoi(argv[2])) : nullptr;
+    HWND control = main != nullptr ? FindControl(main, std::atoi(argv[2])) : nullptr;
+    const HWND about = ShownWindow(dimmscope::kAboutDlgClass);
+    if (control == nullptr && about != nullptr) control = FindControl(about, std::atoi(argv[2]));
     if (control == nullptr) {
       std::puts("FAIL no such control");
       return 1;

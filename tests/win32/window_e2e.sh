@@ -2,8 +2,10 @@
 # dimmscope.exe end to end under wine64 on a virtual display: the window's
 # controls and list rows for several inventories, the log, both exports byte
 # for byte, what each web command opens, a second activation, the timer, and
-# an exception in a handler. The driver program reads the window from outside;
-# menus are reached with xdotool key presses.
+# an exception in a handler, a scan that fails at start, the command-line
+# argument in the log, the driver-update product named in the registry and the
+# About dialog. The driver program reads the window from outside; menus are
+# reached with xdotool key presses.
 # Usage: window_e2e.sh PREFIX DIMMSCOPE_EXE DRIVER_EXE [ARTEFACT_DIR]
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -14,8 +16,17 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINE
 work=$(mktemp -d)
 pids=()
 saved_associations=()
+maker_key='HKCU\SOFTWARE\Orvel Studio'
+saved_fesk=""
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  # So is the maker's registry key: "Fesk" goes back to what it was.
+  if [ -n "$saved_fesk" ]; then
+    "$loader" reg add "$maker_key" /v Fesk /d "$saved_fesk" /f >/dev/null 2>&1
+  else
+    "$loader" reg delete "$maker_key" /v Fesk /f >/dev/null 2>&1
+  fi
+  rm -rf "$prefix/drive_c/dimmscope_e2e_fesk"
   # The prefix is shared with other tests: its file associations go back.
   for entry in "${saved_associations[@]}"; do
     ext=${entry%%=*} value=${entry#*=}
@@ -35,6 +46,10 @@ fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 expect_line() {  # FILE PATTERN WHAT: a line of FILE matches the extended regex
   grep -Eq -- "$2" "$1" || fail "$3 (no line matching '$2')"
 }
+wait_line() {  # FILE PATTERN SECONDS WHAT: as expect_line, for what a started program writes later
+  for _ in $(seq $(($3 * 10))); do grep -Eq -- "$2" "$1" 2>/dev/null && return 0; sleep 0.1; done
+  fail "$4 (no line matching '$2' within $3 s)"
+}
 
 # Wine binds the prefix's desktop to the display of the first program that
 # starts in it: programs of an earlier test, on another display, end first.
@@ -49,11 +64,18 @@ if [ -z "${DISPLAY:-}" ] || ! xdotool getmouselocation >/dev/null 2>&1; then
 fi
 
 # What the shell opens is recorded: web addresses through winebrowser's
-# xdg-open, files through their associations.
+# xdg-open, "mailto:" addresses through its xdg-email, files through their
+# associations.
 opened=$work/opened.txt
 mkdir -p "$work/bin"
-printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$opened" > "$work/bin/xdg-open"
-chmod +x "$work/bin/xdg-open"
+for tool in xdg-open xdg-email; do
+  printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$opened" > "$work/bin/$tool"
+  chmod +x "$work/bin/$tool"
+done
+# A program the shell starts (the driver-update product) writes its own path here.
+started=$work/started.txt
+export DIMMSCOPE_E2E_STARTED
+DIMMSCOPE_E2E_STARTED=$(winepath -w "$started" 2>/dev/null)
 export PATH=$work/bin:$PATH
 driver_w=$(winepath -w "$driver" 2>/dev/null)
 opened_w=$(winepath -w "$opened" 2>/dev/null)
@@ -75,14 +97,21 @@ export DIMMSCOPE_SERVER=http://127.0.0.1:$port
 curl -s "$DIMMSCOPE_SERVER/__control?reply=0.0.0.1" >/dev/null 2>&1 ||
   python3 -c "import urllib.request,sys; urllib.request.urlopen(sys.argv[1]).read()" "$DIMMSCOPE_SERVER/__control?reply=0.0.0.1"
 
+# No driver-update product is recorded unless a case names one.
+saved_fesk=$("$loader" reg query "$maker_key" /v Fesk 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+"$loader" reg delete "$maker_key" /v Fesk /f >/dev/null 2>&1
+
 data=$prefix/drive_c/users/$(id -un)/AppData/Roaming/Orvel\ Studio/Dimmscope
 drive() { "$loader" "$driver" "$@" | tr -d '\r'; }
 app_pid=""
 
-start() {  # INVENTORY: a fresh data folder, the program started and scanned
+start() {  # INVENTORY [ARGUMENT...]: a fresh data folder, the program started and scanned
   rm -rf "$data"
   : > "$opened"
-  DIMMSCOPE_INVENTORY=$(winepath -w "$1") "$loader" "$exe" &
+  # Its output goes to a file: a program it starts through the shell (a
+  # folder's window, a wrongly started product) inherits it and may outlive
+  # the test, and must not hold the test's own output open.
+  DIMMSCOPE_INVENTORY=$(winepath -w "$1") "$loader" "$exe" "${@:2}" >> "$work/program_output.txt" 2>&1 &
   app_pid=$!
   pids+=($app_pid)
   drive wait 30 || return 1
@@ -103,6 +132,13 @@ control() { grep "^control $1 " "$dump"; }
 is_shown() { control "$1" | grep -q ' visible=1 '; }
 is_enabled() { control "$1" | grep -q ' enabled=1 '; }
 rows_of() { grep -c "^row $1 " "$dump"; }
+# The log's header in the order written (the file is newest first): the texts
+# from "Starting" up to the first entry of a later start-up step, the update
+# check started in step 11 or the slot scan of step 12.
+log_header() {
+  tr -d '\r' < "$data/Dimmscope.log" | tac | cut -f3- |
+    awk '/^Starting$/ { on = 1 } on && /^(Self update check|Scanning slot #)/ { exit } on { print }'
+}
 
 # ---------------------------------------------------------------------------
 echo "== one module in two slots"
@@ -130,6 +166,10 @@ delta=$((client - 751))
 expect_line "$dump" "^control 104 .* rect=$((608 + delta)),8,137,41 parent=100 " "Drivers Update kept at the right edge"
 expect_line "$dump" "^control 100 .* rect=-12,0,$((764 + delta)),57 " "banner narrowed"
 expect_line "$dump" "^control 110 .* rect=2,61,$((743 + delta)),430 " "General group narrowed"
+# Not checked: "Used :" and "Available :" before the first timer tick. The
+# timer runs from the window's creation, and under Wine the first tick can
+# come before the driver first sees the window, so that check would be racy.
+echo "skip: the memory labels' captions before the first timer tick (racy under Wine)"
 # The timer's first tick changes the memory labels.
 sleep 2
 drive dump > "$work/one-tick.txt"
@@ -143,6 +183,10 @@ for text in 'Starting' 'Dimmscope v[0-9.]+' 'Windows : ' '64Bits : No' 'Administ
             '0	Serial#	2F19A1C5'; do
   expect_line "$work/log.txt" "^Info	\[[0-9]{2}-[0-9]{2}-[0-9]{2} [0-9]{2}.[0-9]{2}.[0-9]{2}\]	$text" "log line $text"
 done
+# Started without arguments, the header has its seven entries and no eighth.
+log_header > "$work/header.txt"
+[ "$(wc -l < "$work/header.txt")" -eq 7 ] || fail "the header has $(wc -l < "$work/header.txt") entries, not 7"
+[ "$(tail -n 1 "$work/header.txt")" = "Portable : Yes" ] || fail "the header does not end with the Portable entry"
 # A second activation writes no second header.
 drive reactivate
 [ "$(grep -c '	Starting$' "$work/log.txt")" -eq 1 ] || fail "header written more than once"
@@ -204,6 +248,59 @@ expect_line "$dump" '^control 104 .* rect=608,8,137,41 parent=100 ' "Drivers Upd
 geometry=$(sed -n 's/^window .* pos=\([0-9]*\),\([0-9]*\) outer=\([0-9]*\)x\([0-9]*\) .*/\3x\4+\1+\2/p' "$dump")
 sleep 1
 import -window root -crop "$geometry" "$artefacts/screenshot.png" 2>/dev/null || echo "note: no screenshot taken"
+
+# Drivers Update: the product named by "Fesk" when it is a file with content,
+# else the drivers page. The product is a copy of the driver, which records
+# that it was started and from where.
+fesk=$prefix/drive_c/dimmscope_e2e_fesk
+mkdir -p "$fesk"
+cp "$driver" "$fesk/fesk.exe"
+: > "$fesk/empty.exe"
+: > "$started"
+drivers_case() {  # FESK_VALUE WHAT: the value set, the button pressed, the drivers page expected
+  "$loader" reg add "$maker_key" /v Fesk /d "$1" /f >/dev/null 2>&1
+  : > "$opened"
+  drive click 104
+  wait_line "$opened" "^http://127\.0\.0\.1:$port/tavo/drivers\.php$" 10 "Fesk $2: the drivers page"
+}
+"$loader" reg add "$maker_key" /v Fesk /d 'C:\dimmscope_e2e_fesk\fesk.exe' /f >/dev/null 2>&1
+: > "$opened"
+drive click 104
+wait_line "$started" '^started C:\\dimmscope_e2e_fesk\\fesk\.exe$' 10 "Fesk names a product: it is started"
+sleep 1
+grep -q 'drivers\.php' "$opened" && fail "Fesk names a product, yet the drivers page opened"
+drivers_case 'C:\dimmscope_e2e_fesk\empty.exe' "names an empty file"
+drivers_case 'C:\dimmscope_e2e_fesk\missing.exe' "names a missing file"
+drivers_case 'C:\dimmscope_e2e_fesk' "names a folder"
+drivers_case '' "is empty"
+[ "$(grep -c '^started' "$started")" -eq 1 ] || fail "a product was started for a Fesk value naming none"
+"$loader" reg delete "$maker_key" /v Fesk /f >/dev/null 2>&1
+
+# The About dialog: its texts, rebuilt on each showing, and its three buttons.
+version=$(drive version "$(winepath -w "$exe")")
+version_re=$(printf '%s' "$version" | sed 's/\./\\./g')
+for showing in first second; do
+  drive command 205
+  drive waitclass TAboutDlg 10 || fail "the About dialog was not shown ($showing showing)"
+  drive dump TAboutDlg > "$artefacts/about.txt"
+  expect_line "$artefacts/about.txt" '^window caption=About Dimmscope pos=' "About caption ($showing showing)"
+  expect_line "$artefacts/about.txt" '^control 303 class=Static visible=1 .* text=Application Name : Dimmscope$' \
+    "About application name"
+  expect_line "$artefacts/about.txt" "^control 304 class=Static visible=1 .* text=Version : $version_re\$" \
+    "About version ($version)"
+  if [ "$showing" = first ]; then
+    : > "$opened"
+    drive click 306
+    wait_line "$opened" '^mailto:support@orvelstudio\.com$' 10 "About: the e-mail button"
+    drive click 307
+    wait_line "$opened" "^http://127\.0\.0\.1:$port/$" 10 "About: the web site button"
+    drive click 308
+    wait_line "$opened" "^http://127\.0\.0\.1:$port/forum$" 10 "About: the forum button"
+  fi
+  drive click 309
+  sleep 0.5
+  drive dump TAboutDlg > /dev/null && fail "the Ok button did not close the About dialog"
+done
 stop
 
 # ---------------------------------------------------------------------------
@@ -241,6 +338,49 @@ is_shown 141 && is_enabled 141 || fail "Get Specification 1 (model N/A) not enab
 is_shown 142 || fail "Get Specification 2 hidden"
 is_enabled 142 && fail "Get Specification 2 (blank part number) enabled"
 tr -d '\r' < "$data/Dimmscope.log" | grep -q '0	Model	PN;WITH;SEMICOLONS' || fail "the log lacks the raw part number"
+stop
+
+# ---------------------------------------------------------------------------
+echo "== a scan that fails at start, two command-line arguments"
+start "$here/tests/fixtures/window/bad_capacity.ini" "first argument" second || exit 1
+drive msgbox 10 > "$work/box.txt"
+cat "$work/box.txt"
+expect_line "$work/box.txt" '^msgbox caption=Dimmscope text=Could not convert variant of type \(String\) into type \(Int64\)$' \
+  "the scan's error shown"
+drive nomsgbox 1 || fail "the scan's message box was not dismissed"
+dump=$artefacts/failed_scan.txt
+drive dump > "$dump" || fail "the window is gone after the scan's error"
+expect_line "$dump" '^window caption=Dimmscope v.* client=751x495 ' "failed scan: full width"
+# Reached before the error: the arrays' labels and slot 1.
+expect_line "$dump" '^control 112 .* text=Number of slots : 4$' "failed scan: slots label"
+expect_line "$dump" '^control 114 class=Static visible=1 .* text=Maximum memory : 32 GB$' "failed scan: maximum memory"
+expect_line "$dump" '^row 131 0 Slot Name\|DIMM0$' "failed scan: slot 1's module"
+expect_line "$dump" '^row 131 3 Model\|KVR16N11/8$' "failed scan: slot 1's model"
+[ "$(rows_of 131)" -eq 6 ] || fail "failed scan: list 1 has $(rows_of 131) rows"
+# Not reached: the controls keep their created state.
+expect_line "$dump" '^control 113 .* text=Current memory :$' "failed scan: current memory label as created"
+for k in 1 2 3 4; do
+  is_enabled 12$k || fail "failed scan: slot $k disabled"
+  is_shown 13$k || fail "failed scan: list $k hidden"
+  is_shown 14$k && is_enabled 14$k || fail "failed scan: Get Specification $k not as created"
+  is_shown 15$k && fail "failed scan: get-more-RAM $k shown"
+done
+for k in 2 3 4; do [ "$(rows_of 13$k)" -eq 0 ] || fail "failed scan: list $k has rows"; done
+# Slot 2's Get Specification, left pressable, has no module to search for.
+: > "$opened"
+drive click 142
+sleep 1.5
+[ -s "$opened" ] && fail "failed scan: Get Specification 2 opened $(head -1 "$opened")"
+# The log: the header ends with the first argument alone, slot 1 is logged.
+log_header > "$work/header.txt"
+[ "$(wc -l < "$work/header.txt")" -eq 8 ] || fail "the header has $(wc -l < "$work/header.txt") entries, not 8"
+[ "$(tail -n 1 "$work/header.txt")" = "first argument" ] || fail "the header does not end with the first argument"
+tr -d '\r' < "$data/Dimmscope.log" | grep -q 'second' && fail "the second argument was logged"
+tr -d '\r' < "$data/Dimmscope.log" | grep -q '	0	Serial#	1A2B3C4D$' || fail "slot 1 not logged"
+tr -d '\r' < "$data/Dimmscope.log" | grep -q 'Scanning slot #1' && fail "the failing module was logged"
+# The window still answers: a second activation starts nothing again.
+drive reactivate
+drive nomsgbox 1 || fail "a second activation ran the failed start-up again"
 stop
 
 echo "artefacts in $artefacts"
