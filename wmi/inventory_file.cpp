@@ -3,7 +3,6 @@
 #include "wmi/inventory_file.h"
 
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -150,10 +149,15 @@ void AppendQuoted(std::string& out, const std::string& text) {
 
 // The shortest text that reads back as the same double, always with a '.' or
 // an exponent so that it reads back as a real and not an integer.
+// The fewest significant digits that read back exactly; printf rather than
+// std::to_chars, whose tables would double the size of the Windows exes.
 std::string RealText(double value) {
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  std::string text(buffer, result.ptr);
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+    if (std::strtod(buffer, nullptr) == value) break;
+  }
+  std::string text = buffer;
   if (text.find_first_of(".e") == std::string::npos) text += ".0";
   return text;
 }
