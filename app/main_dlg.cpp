@@ -42,7 +42,7 @@ enum class TKind { Panel, Image, Label, GroupBox, ListView, SpeedButton, ImageBu
 
 // One control of the window as designed: position relative to its parent,
 // and whether its right edge follows the parent's (anchored right).
-struct TControlSpec {
+struct TControlLayout {
   int Id;
   TKind Kind;
   int Parent;                    // 0 = the window
@@ -55,8 +55,8 @@ struct TControlSpec {
 constexpr int kSlotLeft[kSlotPanels] = {8, 8, 376, 376};
 constexpr int kSlotTop[kSlotPanels] = {96, 262, 96, 262};
 
-std::vector<TControlSpec> Layout() {
-  std::vector<TControlSpec> specs = {
+std::vector<TControlLayout> Layout() {
+  std::vector<TControlLayout> layouts = {
       {IdTopPnl, TKind::Panel, 0, -12, 0, 764, 57, "", true, true},
       {IdImage1, TKind::Image, IdTopPnl, 24, 8, 32, 32, "", true, false},
       {IdLabel2, TKind::Label, IdTopPnl, 63, 10, 0, 0, "Dimmscope", true, false},
@@ -75,13 +75,13 @@ std::vector<TControlSpec> Layout() {
   static const char* const kSlotCaptions[kSlotPanels] = {"Slot 1", "Slot 2", "Slot 3", "Slot 4"};
   for (int k = 0; k < kSlotPanels; ++k) {
     const int group = IdSlotGrp1 + k;
-    specs.push_back(
+    layouts.push_back(
         {group, TKind::GroupBox, IdGeneralGrp, kSlotLeft[k], kSlotTop[k], 361, 161, kSlotCaptions[k], true, false});
-    specs.push_back({IdLst1 + k, TKind::ListView, group, 7, 16, 266, 137, "", true, true});
-    specs.push_back({IdGetSpec1 + k, TKind::SpeedButton, group, 280, 16, 73, 89, "Get Specification", true, false});
-    specs.push_back({IdGetRam1 + k, TKind::ImageButton, group, 8, 16, 345, 137, "", true, false});
+    layouts.push_back({IdLst1 + k, TKind::ListView, group, 7, 16, 266, 137, "", true, true});
+    layouts.push_back({IdGetSpec1 + k, TKind::SpeedButton, group, 280, 16, 73, 89, "Get Specification", true, false});
+    layouts.push_back({IdGetRam1 + k, TKind::ImageButton, group, 8, 16, 345, 137, "", true, false});
   }
-  return specs;
+  return layouts;
 }
 
 bool IsBannerChild(int id) { return id == IdImage1 || id == IdLabel2 || id == IdSubtitleLbl || id == IdDriversBtn; }
@@ -173,7 +173,7 @@ class TStripChartWindow : public win::TWindowProc {
 };
 
 struct TMainDlg::TControl {
-  TControlSpec Spec;
+  TControlLayout Layout;
   win::TWindow Window;
 };
 
@@ -244,36 +244,36 @@ void TMainDlg::CreateMenuAndAccelerators() {
 
 void TMainDlg::CreateControls() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  for (const TControlSpec& spec : Layout()) {
-    const HWND parent = spec.Parent == 0 ? handle_ : Control(spec.Parent);
+  for (const TControlLayout& layout : Layout()) {
+    const HWND parent = layout.Parent == 0 ? handle_ : Control(layout.Parent);
     const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id));
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id));
     HWND hwnd = nullptr;
-    switch (spec.Kind) {
+    switch (layout.Kind) {
       case TKind::Panel:
         topPanel_ = std::make_unique<TPanelWindow>(bannerBrush_.Get());
-        hwnd = CreateWindowExA(0, TPanelWindow::kClass, "", child | WS_CLIPCHILDREN, spec.Left, spec.Top, spec.Width,
-                               spec.Height, parent, id, instance, topPanel_.get());
+        hwnd = CreateWindowExA(0, TPanelWindow::kClass, "", child | WS_CLIPCHILDREN, layout.Left, layout.Top,
+                               layout.Width, layout.Height, parent, id, instance, topPanel_.get());
         break;
       case TKind::Image:
-        hwnd = CreateWindowExA(0, "STATIC", "", child | SS_ICON, spec.Left, spec.Top, spec.Width, spec.Height, parent,
-                               id, instance, nullptr);
+        hwnd = CreateWindowExA(0, "STATIC", "", child | SS_ICON, layout.Left, layout.Top, layout.Width, layout.Height,
+                               parent, id, instance, nullptr);
         SendMessageA(hwnd, STM_SETICON,
                      reinterpret_cast<WPARAM>(reinterpret_cast<HICON>(GetClassLongPtrA(handle_, GCLP_HICON))), 0);
         break;
       case TKind::Label:
-        hwnd = CreateWindowExA(0, "STATIC", spec.Caption, child | SS_LEFT | SS_NOPREFIX, spec.Left, spec.Top, 1, 1,
-                               parent, id, instance, nullptr);
+        hwnd = CreateWindowExA(0, "STATIC", layout.Caption, child | SS_LEFT | SS_NOPREFIX, layout.Left, layout.Top, 1,
+                               1, parent, id, instance, nullptr);
         break;
       case TKind::GroupBox:
-        hwnd = CreateWindowExA(0, "BUTTON", spec.Caption, child | BS_GROUPBOX | WS_CLIPCHILDREN, spec.Left, spec.Top,
-                               spec.Width, spec.Height, parent, id, instance, nullptr);
+        hwnd = CreateWindowExA(0, "BUTTON", layout.Caption, child | BS_GROUPBOX | WS_CLIPCHILDREN, layout.Left,
+                               layout.Top, layout.Width, layout.Height, parent, id, instance, nullptr);
         win::ForwardNotifications(hwnd);
         break;
       case TKind::ListView: {
         hwnd = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                                child | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                               spec.Left, spec.Top, spec.Width, spec.Height, parent, id, instance, nullptr);
+                               layout.Left, layout.Top, layout.Width, layout.Height, parent, id, instance, nullptr);
         const win::TListView list(hwnd);
         list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
         list.InsertColumn(0, "");
@@ -282,19 +282,19 @@ void TMainDlg::CreateControls() {
       }
       case TKind::SpeedButton:
       case TKind::ImageButton:
-        hwnd = CreateWindowExA(0, "BUTTON", spec.Caption, child | BS_OWNERDRAW | WS_TABSTOP, spec.Left, spec.Top,
-                               spec.Width, spec.Height, parent, id, instance, nullptr);
+        hwnd = CreateWindowExA(0, "BUTTON", layout.Caption, child | BS_OWNERDRAW | WS_TABSTOP, layout.Left, layout.Top,
+                               layout.Width, layout.Height, parent, id, instance, nullptr);
         break;
       case TKind::Graph:
         scopeWindow_ = std::make_unique<TStripChartWindow>(scope_);
-        hwnd = CreateWindowExA(0, TStripChartWindow::kClass, "", child, spec.Left, spec.Top, spec.Width, spec.Height,
-                               parent, id, instance, scopeWindow_.get());
+        hwnd = CreateWindowExA(0, TStripChartWindow::kClass, "", child, layout.Left, layout.Top, layout.Width,
+                               layout.Height, parent, id, instance, scopeWindow_.get());
         break;
     }
     if (hwnd == nullptr) throw std::runtime_error("A control of the main window could not be created.");
-    controls_.push_back(TControl{spec, win::TWindow(hwnd)});
-    win::TWindow(hwnd).SetFont(spec.Id == IdLabel2 ? boldFont_.Get() : font_.Get());
-    if (spec.Kind == TKind::Label) SetLabel(spec.Id, spec.Caption);
+    controls_.push_back(TControl{layout, win::TWindow(hwnd)});
+    win::TWindow(hwnd).SetFont(layout.Id == IdLabel2 ? boldFont_.Get() : font_.Get());
+    if (layout.Kind == TKind::Label) SetLabel(layout.Id, layout.Caption);
   }
   // The get-more-RAM buttons cover their slot's list and Get Specification
   // button; until the scan decides, the lists are the ones shown.
@@ -308,7 +308,7 @@ void TMainDlg::CreateControls() {
 
 HWND TMainDlg::Control(int Id) const {
   for (const TControl& control : controls_) {
-    if (control.Spec.Id == Id) return control.Window;
+    if (control.Layout.Id == Id) return control.Window;
   }
   return nullptr;
 }
@@ -331,21 +331,21 @@ void TMainDlg::ApplyAnchors() {
   // Each control anchored right follows its parent's change of width:
   // stretched when also anchored left, moved otherwise.
   for (const TControl& control : controls_) {
-    const TControlSpec& spec = control.Spec;
-    if (!spec.AnchorRight) continue;
+    const TControlLayout& layout = control.Layout;
+    if (!layout.AnchorRight) continue;
     int delta = 0;
-    if (spec.Parent == 0) {
+    if (layout.Parent == 0) {
       delta = win::TWindow(handle_).ClientSize().cx - designClientWidth_;
     } else {
       for (const TControl& parent : controls_) {
-        if (parent.Spec.Id == spec.Parent)
-          delta = parent.Window.Bounds().right - parent.Window.Bounds().left - parent.Spec.Width;
+        if (parent.Layout.Id == layout.Parent)
+          delta = parent.Window.Bounds().right - parent.Window.Bounds().left - parent.Layout.Width;
       }
     }
-    if (spec.AnchorLeft) {
-      control.Window.Move(spec.Left, spec.Top, spec.Width + delta, spec.Height);
+    if (layout.AnchorLeft) {
+      control.Window.Move(layout.Left, layout.Top, layout.Width + delta, layout.Height);
     } else {
-      control.Window.Move(spec.Left + delta, spec.Top, spec.Width, spec.Height);
+      control.Window.Move(layout.Left + delta, layout.Top, layout.Width, layout.Height);
     }
   }
 }

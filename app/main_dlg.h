@@ -80,8 +80,8 @@ class TMainDlg : public win::TWindowProc {
   std::unique_ptr<TPanelWindow> topPanel_;
   std::unique_ptr<TStripChartWindow> scopeWindow_;
   TStripChart scope_;
-  // What the lists show, as the scan set them: the export and the Get
-  // Specification buttons read them by position.
+  // What the lists show, as the scan set them: the export and the
+  // getSpec buttons read them by position.
   std::array<TExportPanel, kSlotPanels> panels_{};
 
   win::TScopedFont font_;

@@ -77,15 +77,15 @@ HWND TAboutDlg::Control(int Id) const {
 
 void TAboutDlg::CreateControls() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  for (const TAboutControl& spec : kLayout) {
-    const HWND parent = spec.Parent == 0 ? handle_ : Control(spec.Parent);
-    const HWND hwnd = CreateWindowExA(0, spec.Class, spec.Caption, WS_CHILD | WS_VISIBLE | spec.Style, spec.Left,
-                                      spec.Top, spec.Width, spec.Height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.Id)), instance, nullptr);
+  for (const TAboutControl& layout : kLayout) {
+    const HWND parent = layout.Parent == 0 ? handle_ : Control(layout.Parent);
+    const HWND hwnd = CreateWindowExA(0, layout.Class, layout.Caption, WS_CHILD | WS_VISIBLE | layout.Style,
+                                      layout.Left, layout.Top, layout.Width, layout.Height, parent,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, nullptr);
     if (hwnd == nullptr) throw std::runtime_error("A control of the About dialog could not be created.");
     win::TWindow(hwnd).SetFont(font_.Get());
-    if ((spec.Style & 0xF) == BS_GROUPBOX && spec.Class[0] == 'B') win::ForwardNotifications(hwnd);
-    controls_.emplace_back(spec.Id, hwnd);
+    if ((layout.Style & 0xF) == BS_GROUPBOX && layout.Class[0] == 'B') win::ForwardNotifications(hwnd);
+    controls_.emplace_back(layout.Id, hwnd);
   }
 }
 

@@ -57,22 +57,22 @@ void THttpClient::GetASync() {
   THttpUrl parsed;
   if (!ParseHttpUrl(URL, parsed)) throw std::runtime_error("Invalid address: " + URL);
 
-  THttpRequestSpec spec;
-  spec.Url = URL;
-  spec.Agent = Agent;
-  spec.Accept = Accept;
-  spec.AcceptLanguage = AcceptLanguage;
-  spec.RequestVer = RequestVer.empty() ? "1.1" : RequestVer;
-  spec.Proxy = Proxy;
-  spec.ProxyPort = ProxyPort;
-  spec.ProxyUsername = ProxyUsername;
-  spec.ProxyPassword = ProxyPassword;
-  spec.TimeoutMs = (Timeout > 0 && Timeout < 86400 ? Timeout : kHttpDefaultTimeout) * 1000;
-  spec.MaxBodyBytes = kHttpMaxBodyBytes;
-  spec.MaxRedirects = kHttpMaxRedirects;
+  THttpRequestProfile profile;
+  profile.Url = URL;
+  profile.Agent = Agent;
+  profile.Accept = Accept;
+  profile.AcceptLanguage = AcceptLanguage;
+  profile.RequestVer = RequestVer.empty() ? "1.1" : RequestVer;
+  profile.Proxy = Proxy;
+  profile.ProxyPort = ProxyPort;
+  profile.ProxyUsername = ProxyUsername;
+  profile.ProxyPassword = ProxyPassword;
+  profile.TimeoutMs = (Timeout > 0 && Timeout < 86400 ? Timeout : kHttpDefaultTimeout) * 1000;
+  profile.MaxBodyBytes = kHttpMaxBodyBytes;
+  profile.MaxRedirects = kHttpMaxRedirects;
 
   const std::uintptr_t port = HttpCurrentThreadPort();
-  auto exchange = std::make_shared<THttpExchange>(std::move(spec));
+  auto exchange = std::make_shared<THttpExchange>(std::move(profile));
   const std::uint64_t id = nextRequestId.fetch_add(1);
   std::thread worker([exchange, port, id] {
     HttpFetchBlocking(*exchange);
@@ -85,7 +85,7 @@ void THttpClient::GetASync() {
   requestId_ = id;
   port_ = port;
   PendingRequests()[id] = this;
-  HttpArmDeadline(port, id, exchange_->Spec.TimeoutMs);
+  HttpArmDeadline(port, id, exchange_->Profile.TimeoutMs);
 }
 
 void THttpClient::Finish(std::int32_t ErrorCode, const THttpExchange* Exchange) {

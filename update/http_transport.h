@@ -11,7 +11,7 @@
 
 namespace dimmscope {
 
-struct THttpRequestSpec {
+struct THttpRequestProfile {
   std::string Url;
   std::string Agent, Accept, AcceptLanguage, RequestVer;
   std::string Proxy, ProxyPort, ProxyUsername, ProxyPassword;
@@ -24,8 +24,8 @@ struct THttpRequestSpec {
 // fields and then sets Finished (release) before it posts the completion; the
 // starting thread reads them only after seeing Finished (acquire).
 struct THttpExchange {
-  explicit THttpExchange(THttpRequestSpec Spec) : Spec(std::move(Spec)) {}
-  const THttpRequestSpec Spec;
+  explicit THttpExchange(THttpRequestProfile Profile) : Profile(std::move(Profile)) {}
+  const THttpRequestProfile Profile;
   std::atomic<bool> Cancelled{false};  // set by the starting thread when it gives up
   std::atomic<bool> Finished{false};
   std::int32_t ErrorCode = 0;
@@ -34,7 +34,7 @@ struct THttpExchange {
 };
 
 // Platform: performs the request, blocking, following redirects and honouring
-// the limits of the spec; returns early when Cancelled is seen.
+// the limits of the profile; returns early when Cancelled is seen.
 void HttpFetchBlocking(THttpExchange& Exchange);
 
 // Platform: a token for the calling thread's completion queue, created on

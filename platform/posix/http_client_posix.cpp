@@ -206,29 +206,29 @@ bool DecodeChunked(const std::string& Raw, std::size_t MaxBody, std::string& Bod
 }
 
 std::int32_t FetchOnce(THttpExchange& Exchange, const std::string& Url, TResponseHead& Head) {
-  const THttpRequestSpec& spec = Exchange.Spec;
+  const THttpRequestProfile& profile = Exchange.Profile;
   THttpUrl url;
   if (!ParseHttpUrl(Url, url)) return kHttpErrorInvalidUrl;
   if (url.Secure) return kHttpErrorNotSupported;
   THttpUrl target = url;
-  const bool viaProxy = !spec.Proxy.empty();
+  const bool viaProxy = !profile.Proxy.empty();
   if (viaProxy &&
-      !ParseHttpUrl("http://" + spec.Proxy + (spec.ProxyPort.empty() ? "" : ":" + spec.ProxyPort), target)) {
+      !ParseHttpUrl("http://" + profile.Proxy + (profile.ProxyPort.empty() ? "" : ":" + profile.ProxyPort), target)) {
     return kHttpErrorInvalidUrl;
   }
   TSocket socket;
-  if (const std::int32_t error = Connect(target, spec.TimeoutMs, socket)) return error;
+  if (const std::int32_t error = Connect(target, profile.TimeoutMs, socket)) return error;
 
   const bool defaultPort = url.Port == 80;
   const std::string host = (url.Host.find(':') != std::string::npos ? "[" + url.Host + "]" : url.Host) +
                            (defaultPort ? "" : ":" + std::to_string(url.Port));
-  std::string request = "GET " + (viaProxy ? Url : url.PathAndQuery) + " HTTP/" + spec.RequestVer + "\r\n";
+  std::string request = "GET " + (viaProxy ? Url : url.PathAndQuery) + " HTTP/" + profile.RequestVer + "\r\n";
   request += "Host: " + host + "\r\n";
-  if (!spec.Agent.empty()) request += "User-Agent: " + spec.Agent + "\r\n";
-  if (!spec.Accept.empty()) request += "Accept: " + spec.Accept + "\r\n";
-  if (!spec.AcceptLanguage.empty()) request += "Accept-Language: " + spec.AcceptLanguage + "\r\n";
-  if (viaProxy && !spec.ProxyUsername.empty()) {
-    request += "Proxy-Authorization: Basic " + Base64(spec.ProxyUsername + ":" + spec.ProxyPassword) + "\r\n";
+  if (!profile.Agent.empty()) request += "User-Agent: " + profile.Agent + "\r\n";
+  if (!profile.Accept.empty()) request += "Accept: " + profile.Accept + "\r\n";
+  if (!profile.AcceptLanguage.empty()) request += "Accept-Language: " + profile.AcceptLanguage + "\r\n";
+  if (viaProxy && !profile.ProxyUsername.empty()) {
+    request += "Proxy-Authorization: Basic " + Base64(profile.ProxyUsername + ":" + profile.ProxyPassword) + "\r\n";
   }
   request += "Connection: close\r\n\r\n";
   for (std::size_t sent = 0; sent < request.size();) {
@@ -272,14 +272,14 @@ std::int32_t FetchOnce(THttpExchange& Exchange, const std::string& Url, TRespons
   if (Head.Chunked) {
     for (;;) {
       std::int32_t error = 0;
-      if (DecodeChunked(raw, spec.MaxBodyBytes, body, error)) return error;
-      if (raw.size() > spec.MaxBodyBytes + kMaxHeaderBytes) return kHttpErrorBodyTooLarge;
+      if (DecodeChunked(raw, profile.MaxBodyBytes, body, error)) return error;
+      if (raw.size() > profile.MaxBodyBytes + kMaxHeaderBytes) return kHttpErrorBodyTooLarge;
       if (const std::int32_t readError = ReadMore(socket.fd_, raw, ended, Exchange.Cancelled)) return readError;
     }
   }
-  if (Head.HasLength && Head.Length > spec.MaxBodyBytes) return kHttpErrorBodyTooLarge;
+  if (Head.HasLength && Head.Length > profile.MaxBodyBytes) return kHttpErrorBodyTooLarge;
   for (;;) {
-    if (raw.size() > spec.MaxBodyBytes) return kHttpErrorBodyTooLarge;
+    if (raw.size() > profile.MaxBodyBytes) return kHttpErrorBodyTooLarge;
     if (Head.HasLength && raw.size() >= Head.Length) {
       raw.resize(Head.Length);
       break;
@@ -315,7 +315,7 @@ std::uintptr_t ThisThreadPort() { return std::hash<std::thread::id>()(std::this_
 }  // namespace
 
 void HttpFetchBlocking(THttpExchange& Exchange) {
-  std::string url = Exchange.Spec.Url;
+  std::string url = Exchange.Profile.Url;
   for (int redirects = 0;; ++redirects) {
     TResponseHead head;
     const std::int32_t error = FetchOnce(Exchange, url, head);
@@ -324,7 +324,7 @@ void HttpFetchBlocking(THttpExchange& Exchange) {
       Exchange.StatusCode = head.Status;
       return;
     }
-    if (redirects >= Exchange.Spec.MaxRedirects) {
+    if (redirects >= Exchange.Profile.MaxRedirects) {
       Exchange.ErrorCode = kHttpErrorTooManyRedirects;
       return;
     }

@@ -117,13 +117,13 @@ bool IsRedirect(DWORD Status) {
 std::int32_t FetchOnce(HINTERNET Session, THttpExchange& Exchange, const std::string& Url, DWORD& Status,
                        std::string& Location) {
   const TWinHttpApi& api = WinHttp();
-  const THttpRequestSpec& spec = Exchange.Spec;
+  const THttpRequestProfile& profile = Exchange.Profile;
   THttpUrl url;
   if (!ParseHttpUrl(Url, url)) return kHttpErrorInvalidUrl;
   TInternetHandle connection(api.Connect(Session, Utf8ToWide(url.Host).c_str(), url.Port, 0));
   if (connection == nullptr) return LastErrorOr(kHttpErrorCannotConnect);
   TInternetHandle request(api.OpenRequest(connection, L"GET", Utf8ToWide(url.PathAndQuery).c_str(),
-                                          Utf8ToWide("HTTP/" + spec.RequestVer).c_str(), WINHTTP_NO_REFERER,
+                                          Utf8ToWide("HTTP/" + profile.RequestVer).c_str(), WINHTTP_NO_REFERER,
                                           WINHTTP_DEFAULT_ACCEPT_TYPES, url.Secure ? WINHTTP_FLAG_SECURE : 0));
   if (request == nullptr) return LastErrorOr(kHttpErrorInvalidUrl);
 
@@ -133,8 +133,8 @@ std::int32_t FetchOnce(HINTERNET Session, THttpExchange& Exchange, const std::st
   api.SetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof(policy));
   DWORD disable = WINHTTP_DISABLE_REDIRECTS;
   api.SetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &disable, sizeof(disable));
-  if (!spec.Proxy.empty() && !spec.ProxyUsername.empty()) {
-    const std::wstring user = Utf8ToWide(spec.ProxyUsername), password = Utf8ToWide(spec.ProxyPassword);
+  if (!profile.Proxy.empty() && !profile.ProxyUsername.empty()) {
+    const std::wstring user = Utf8ToWide(profile.ProxyUsername), password = Utf8ToWide(profile.ProxyPassword);
     api.SetOption(request, WINHTTP_OPTION_PROXY_USERNAME, const_cast<wchar_t*>(user.c_str()),
                   static_cast<DWORD>(user.size()));
     api.SetOption(request, WINHTTP_OPTION_PROXY_PASSWORD, const_cast<wchar_t*>(password.c_str()),
@@ -142,8 +142,8 @@ std::int32_t FetchOnce(HINTERNET Session, THttpExchange& Exchange, const std::st
   }
 
   std::wstring headers;
-  if (!spec.Accept.empty()) headers += L"Accept: " + Utf8ToWide(spec.Accept) + L"\r\n";
-  if (!spec.AcceptLanguage.empty()) headers += L"Accept-Language: " + Utf8ToWide(spec.AcceptLanguage) + L"\r\n";
+  if (!profile.Accept.empty()) headers += L"Accept: " + Utf8ToWide(profile.Accept) + L"\r\n";
+  if (!profile.AcceptLanguage.empty()) headers += L"Accept-Language: " + Utf8ToWide(profile.AcceptLanguage) + L"\r\n";
   if (!api.SendRequest(request, headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
                        headers.empty() ? 0 : static_cast<DWORD>(-1L), WINHTTP_NO_REQUEST_DATA, 0, 0, 0)) {
     return LastErrorOr(kHttpErrorCannotConnect);
@@ -160,7 +160,7 @@ std::int32_t FetchOnce(HINTERNET Session, THttpExchange& Exchange, const std::st
   // A declared length over the cap is refused before anything is read.
   DWORD declared = 0;
   const bool hasLength = QueryNumber(request, WINHTTP_QUERY_CONTENT_LENGTH, declared);
-  if (hasLength && declared > spec.MaxBodyBytes) return kHttpErrorBodyTooLarge;
+  if (hasLength && declared > profile.MaxBodyBytes) return kHttpErrorBodyTooLarge;
 
   std::string& body = Exchange.Body;
   body.clear();
@@ -170,7 +170,7 @@ std::int32_t FetchOnce(HINTERNET Session, THttpExchange& Exchange, const std::st
     DWORD read = 0;
     if (!api.ReadData(request, chunk, sizeof(chunk), &read)) return LastErrorOr(kHttpErrorConnectionClosed);
     if (read == 0) break;
-    if (body.size() + read > spec.MaxBodyBytes) return kHttpErrorBodyTooLarge;
+    if (body.size() + read > profile.MaxBodyBytes) return kHttpErrorBodyTooLarge;
     body.append(chunk, read);
   }
   // WinHTTP may end a body cut short by the server as if it were complete.
@@ -206,10 +206,11 @@ struct TThreadWindow {
 
 void HttpFetchBlocking(THttpExchange& Exchange) {
   const TWinHttpApi& api = WinHttp();
-  const THttpRequestSpec& spec = Exchange.Spec;
+  const THttpRequestProfile& profile = Exchange.Profile;
   std::wstring proxy;
-  if (!spec.Proxy.empty()) proxy = Utf8ToWide(spec.Proxy + (spec.ProxyPort.empty() ? "" : ":" + spec.ProxyPort));
-  TInternetHandle session(api.Open(Utf8ToWide(spec.Agent).c_str(),
+  if (!profile.Proxy.empty())
+    proxy = Utf8ToWide(profile.Proxy + (profile.ProxyPort.empty() ? "" : ":" + profile.ProxyPort));
+  TInternetHandle session(api.Open(Utf8ToWide(profile.Agent).c_str(),
                                    proxy.empty() ? WINHTTP_ACCESS_TYPE_NO_PROXY : WINHTTP_ACCESS_TYPE_NAMED_PROXY,
                                    proxy.empty() ? WINHTTP_NO_PROXY_NAME : proxy.c_str(), WINHTTP_NO_PROXY_BYPASS, 0));
   if (session == nullptr) {
@@ -217,10 +218,10 @@ void HttpFetchBlocking(THttpExchange& Exchange) {
     return;
   }
   // Each step is also bounded, so a worker whose caller has given up ends on its own.
-  const int limit = spec.TimeoutMs;
+  const int limit = profile.TimeoutMs;
   api.SetTimeouts(session, limit, limit, limit, limit);
 
-  std::string url = spec.Url;
+  std::string url = profile.Url;
   for (int redirects = 0;; ++redirects) {
     DWORD status = 0;
     std::string location;
@@ -230,7 +231,7 @@ void HttpFetchBlocking(THttpExchange& Exchange) {
       Exchange.StatusCode = static_cast<std::int32_t>(status);
       return;
     }
-    if (redirects >= spec.MaxRedirects) {
+    if (redirects >= profile.MaxRedirects) {
       Exchange.ErrorCode = kHttpErrorTooManyRedirects;
       return;
     }
