@@ -13,20 +13,6 @@
 namespace dimmscope {
 namespace {
 
-std::string Contents(const std::string& Path) {
-  std::string bytes;
-  EXPECT_TRUE(ReadFileBytes(Path, bytes)) << Path;
-  return bytes;
-}
-
-std::set<std::string> Entries(const TScratchFolder& Folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(Folder.Native())) {
-    names.insert(entry.path().filename().u8string());
-  }
-  return names;
-}
-
 // Line ends, a zero byte and bytes above 127 must survive: no text mode.
 const std::string kBinary("line one\r\nline two\n\0\xE9\xFF\r", 24);
 
@@ -34,11 +20,11 @@ TEST(WriteFileBytes, CreatesTruncatesAndKeepsBytesUnchanged) {
   TScratchFolder folder;
   const std::string path = folder.Path("out.txt");
   ASSERT_TRUE(WriteFileBytes(path, std::string(5000, 'x')));
-  EXPECT_EQ(Contents(path).size(), 5000u);
+  EXPECT_EQ(FileContents(path).size(), 5000u);
   ASSERT_TRUE(WriteFileBytes(path, kBinary));
-  EXPECT_EQ(Contents(path), kBinary);  // the longer old content is gone
+  EXPECT_EQ(FileContents(path), kBinary);  // the longer old content is gone
   ASSERT_TRUE(WriteFileBytes(path, ""));
-  EXPECT_EQ(Contents(path), "");
+  EXPECT_EQ(FileContents(path), "");
   EXPECT_EQ(std::filesystem::file_size(FsPath(path)), 0u);
 }
 
@@ -59,12 +45,12 @@ TEST(ReplaceFileAtomically, CreatesAndReplacesLeavingNoTemporaryFile) {
   TScratchFolder folder;
   const std::string path = folder.Path("export.csv");
   ASSERT_TRUE(ReplaceFileAtomically(path, "first"));
-  EXPECT_EQ(Contents(path), "first");
+  EXPECT_EQ(FileContents(path), "first");
   ASSERT_TRUE(ReplaceFileAtomically(path, kBinary));
-  EXPECT_EQ(Contents(path), kBinary);
+  EXPECT_EQ(FileContents(path), kBinary);
   ASSERT_TRUE(ReplaceFileAtomically(path, ""));
-  EXPECT_EQ(Contents(path), "");
-  EXPECT_EQ(Entries(folder), std::set<std::string>{"export.csv"});
+  EXPECT_EQ(FileContents(path), "");
+  EXPECT_EQ(folder.EntryNames(), std::set<std::string>{"export.csv"});
 }
 
 TEST(ReplaceFileAtomically, AFolderInTheWayIsLeftAsItWas) {
@@ -74,8 +60,8 @@ TEST(ReplaceFileAtomically, AFolderInTheWayIsLeftAsItWas) {
   ASSERT_TRUE(WriteFileBytes(folder.Path("export.csv/inside.txt"), "kept"));
   EXPECT_FALSE(ReplaceFileAtomically(dir, "new"));
   EXPECT_TRUE(std::filesystem::is_directory(FsPath(dir)));
-  EXPECT_EQ(Contents(folder.Path("export.csv/inside.txt")), "kept");
-  EXPECT_EQ(Entries(folder), std::set<std::string>{"export.csv"});
+  EXPECT_EQ(FileContents(folder.Path("export.csv/inside.txt")), "kept");
+  EXPECT_EQ(folder.EntryNames(), std::set<std::string>{"export.csv"});
 
   // An empty folder too: it must not be swapped for a file.
   std::filesystem::create_directory(FsPath(folder.Path("empty")));
@@ -87,7 +73,7 @@ TEST(ReplaceFileAtomically, AMissingFolderGivesFalse) {
   TScratchFolder folder;
   EXPECT_FALSE(ReplaceFileAtomically(folder.Path("missing/export.csv"), "x"));
   EXPECT_FALSE(ReplaceFileAtomically("", "x"));
-  EXPECT_TRUE(Entries(folder).empty());
+  EXPECT_TRUE(folder.EntryNames().empty());
 }
 
 TEST(ReadFileBytes, MissingFilesAndFoldersGiveFalseAndEmptyOutput) {
@@ -106,9 +92,9 @@ TEST(FileIo, LargeContentRoundTrips) {
   std::string big(3 * 1024 * 1024 + 17, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 % 251);
   ASSERT_TRUE(WriteFileBytes(folder.Path("big.bin"), big));
-  EXPECT_EQ(Contents(folder.Path("big.bin")), big);
+  EXPECT_EQ(FileContents(folder.Path("big.bin")), big);
   ASSERT_TRUE(ReplaceFileAtomically(folder.Path("big.bin"), big + "tail"));
-  EXPECT_EQ(Contents(folder.Path("big.bin")), big + "tail");
+  EXPECT_EQ(FileContents(folder.Path("big.bin")), big + "tail");
 }
 
 // A user folder named in Cyrillic on a Western code page: UTF-8 paths must
@@ -119,9 +105,9 @@ TEST(FileIo, PathsOutsideTheAnsiCodePage) {
   ASSERT_TRUE(std::filesystem::create_directory(FsPath(dir)));
   const std::string path = dir + "/\xD0\xBB\xD0\xBE\xD0\xB3.log";  // "лог.log"
   ASSERT_TRUE(WriteFileBytes(path, "one"));
-  EXPECT_EQ(Contents(path), "one");
+  EXPECT_EQ(FileContents(path), "one");
   ASSERT_TRUE(ReplaceFileAtomically(path, "two"));
-  EXPECT_EQ(Contents(path), "two");
+  EXPECT_EQ(FileContents(path), "two");
   EXPECT_TRUE(std::filesystem::is_regular_file(FsPath(path)));
   EXPECT_EQ(std::filesystem::file_size(FsPath(path)), 3u);
 }

@@ -3,11 +3,16 @@
 // program passes them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <filesystem>
 #include <random>
+#include <set>
 #include <string>
 #include <system_error>
+
+#include "support/file_io.h"
 
 namespace dimmscope {
 
@@ -32,10 +37,25 @@ class TScratchFolder {
     return Name.empty() ? path_.u8string() : (path_ / std::filesystem::u8path(Name)).u8string();
   }
   const std::filesystem::path& Native() const { return path_; }
+  // The names of everything in the folder: what a write left behind.
+  std::set<std::string> EntryNames() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+      names.insert(entry.path().filename().u8string());
+    }
+    return names;
+  }
 
  private:
   std::filesystem::path path_;
 };
+
+// A file's bytes, read through the program's own file layer.
+inline std::string FileContents(const std::string& Path) {
+  std::string bytes;
+  EXPECT_TRUE(ReadFileBytes(Path, bytes)) << Path;
+  return bytes;
+}
 
 // The filesystem path of a UTF-8 path string.
 inline std::filesystem::path FsPath(const std::string& Utf8) { return std::filesystem::u8path(Utf8); }

@@ -20,20 +20,6 @@ namespace {
 
 const char kCyrillicUtf8[] = "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB";  // "Журнал"
 
-std::string Contents(const std::string& Path) {
-  std::string bytes;
-  EXPECT_TRUE(ReadFileBytes(Path, bytes)) << Path;
-  return bytes;
-}
-
-std::set<std::string> Entries(const TScratchFolder& Folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(Folder.Native())) {
-    names.insert(entry.path().filename().u8string());
-  }
-  return names;
-}
-
 TEST(TextConversions, Utf8AndUtf16RoundTrip) {
   EXPECT_EQ(Utf8ToWide(kCyrillicUtf8), L"\x0416\x0443\x0440\x043D\x0430\x043B");
   EXPECT_EQ(WideToUtf8(L"\x0416\x0443\x0440\x043D\x0430\x043B"), kCyrillicUtf8);
@@ -82,9 +68,9 @@ TEST(FileIoWin32, FilesInAFolderBeyondTheClassicPathLimit) {
   }
   const std::string path = WideToUtf8(dir) + "\\Dimmscope.log";
   ASSERT_TRUE(WriteFileBytes(path, "one"));
-  EXPECT_EQ(Contents(path), "one");
+  EXPECT_EQ(FileContents(path), "one");
   ASSERT_TRUE(ReplaceFileAtomically(path, "two"));
-  EXPECT_EQ(Contents(path), "two");
+  EXPECT_EQ(FileContents(path), "two");
 }
 
 TEST(FileIoWin32, HiddenFilesAreRewritten) {
@@ -93,7 +79,7 @@ TEST(FileIoWin32, HiddenFilesAreRewritten) {
   ASSERT_TRUE(WriteFileBytes(path, "old and longer"));
   ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
   EXPECT_TRUE(WriteFileBytes(path, "new"));
-  EXPECT_EQ(Contents(path), "new");
+  EXPECT_EQ(FileContents(path), "new");
 }
 
 TEST(FileIoWin32, AReadOnlyFileIsLeftAsItWas) {
@@ -104,13 +90,13 @@ TEST(FileIoWin32, AReadOnlyFileIsLeftAsItWas) {
   ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
   const bool written = WriteFileBytes(path, "new");
   const bool replaced = ReplaceFileAtomically(path, "new");
-  const std::string after = Contents(path);
+  const std::string after = FileContents(path);
   SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
   if (written || replaced) WineGap("a read-only file is written when the Unix account may write it (root)");
   EXPECT_FALSE(written);
   EXPECT_FALSE(replaced);
   EXPECT_EQ(after, "old");
-  EXPECT_EQ(Entries(folder), std::set<std::string>{"export.csv"});  // no temporary file left
+  EXPECT_EQ(folder.EntryNames(), std::set<std::string>{"export.csv"});  // no temporary file left
 }
 
 TEST(FileIoWin32, AFileHeldOpenWithoutDeleteSharingIsNotReplaced) {
@@ -123,8 +109,8 @@ TEST(FileIoWin32, AFileHeldOpenWithoutDeleteSharingIsNotReplaced) {
   const bool replaced = ReplaceFileAtomically(path, "new");
   CloseHandle(held);
   EXPECT_FALSE(replaced);
-  EXPECT_EQ(Contents(path), "old");
-  EXPECT_EQ(Entries(folder), std::set<std::string>{"export.csv"});
+  EXPECT_EQ(FileContents(path), "old");
+  EXPECT_EQ(folder.EntryNames(), std::set<std::string>{"export.csv"});
 }
 
 // The user's separators come from the locale; the test sets them for the
