@@ -507,9 +507,13 @@ void TMainDlg::OnCommand(int Id) {
     case CmdCheckforupdate1: Checkforupdate1Click(); return;
     case CmdAbout1: About1Click(); return;
     case IdDriversBtn: drivers_btnClick(); return;
+    case IdGetSpec1: getSpec1_btnClick(); return;
+    case IdGetSpec1 + 1: getSpec2_btnClick(); return;
+    case IdGetSpec1 + 2: getSpec3_btnClick(); return;
+    case IdGetSpec1 + 3: getSpec4_btnClick(); return;
     default: break;
   }
-  if (Id >= IdGetSpec1 && Id < IdGetSpec1 + kSlotPanels) getSpecClick(Id - IdGetSpec1);
+  // The four get-more-RAM buttons share one handler.
   if (Id >= IdGetRam1 && Id < IdGetRam1 + kSlotPanels) getRAM_btnClick();
 }
 

@@ -50,7 +50,11 @@ class TMainDlg : public win::TWindowProc {
   void Openlogfile1Click();
   void Checkforupdate1Click();
   void About1Click();
-  void getSpecClick(int Panel);  // getSpec1_btnClick ... getSpec4_btnClick, Panel 0 to 3
+  void getSpec1_btnClick() { getSpecClick(0); }
+  void getSpec2_btnClick() { getSpecClick(1); }
+  void getSpec3_btnClick() { getSpecClick(2); }
+  void getSpec4_btnClick() { getSpecClick(3); }
+  void getSpecClick(int Panel);  // reads only the list of panel Panel (0 to 3)
   void getRAM_btnClick();
   void drivers_btnClick();
 
