@@ -400,11 +400,8 @@ void TMainDlg::AppEvtActivate() {
 }
 
 void TMainDlg::ScanSlots() {
-  static bool providerInstalled = false;
-  if (!providerInstalled) {
-    providerInstalled = true;
-    InstallInventoryProvider();
-  }
+  // The scan runs once per run, so the inventory source is chosen here.
+  InstallInventoryProvider();
   const TSlotScanModel model = ScanSlotModel();
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);
