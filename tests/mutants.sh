@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Applies deliberate one-line faults one at a time and checks that the tests
+# catch each: for every row of the tables, replace the text in the source,
+# rebuild, run the named tests, put the source back.
+# Usage: tests/mutants.sh TABLE...   (from the checkout's root, after
+# scripts/test has built build/native and build/win64)
+# A row: file | text | replacement | ctest -R pattern   ('#' starts a comment)
+set -uo pipefail
+missed=0 total=0
+for table in "$@"; do
+  while IFS='|' read -r file from to tests; do
+    file=$(echo "$file" | xargs)
+    [[ -z "$file" || "$file" == \#* ]] && continue
+    from=${from# }; from=${from% }; to=${to# }; to=${to% }; tests=$(echo "$tests" | xargs)
+    total=$((total + 1))
+    cp "$file" /tmp/mutant.orig
+    if ! python3 - "$file" "$from" "$to" <<'PY'
+import sys
+path, old, new = sys.argv[1:]
+text = open(path, encoding="utf-8").read()
+if text.count(old) != 1:
+    sys.exit(f"{path}: '{old}' found {text.count(old)} times")
+open(path, "w", encoding="utf-8").write(text.replace(old, new))
+PY
+    then echo "BROKEN ROW  $file: $from"; missed=$((missed + 1)); continue; fi
+    builds=(build/native)
+    [[ "$tests" == *wine64* || "$file" == platform/win32/* ]] && builds+=(build/win64)
+    ok=1
+    for b in "${builds[@]}"; do cmake --build "$b" >/tmp/mutant.build 2>&1 || ok=0; done
+    if [ $ok = 0 ]; then
+      result="NO BUILD"; missed=$((missed + 1))
+    elif ctest --test-dir build/native -R "$tests" --stop-on-failure -j2 --timeout 300 >/tmp/mutant.log 2>&1; then
+      result="MISSED"; missed=$((missed + 1))
+    else
+      result="caught ($(grep -m1 -oE '[0-9]+ - [^ ]+ \(Failed|[0-9]+ - [^ ]+ \(Timeout' /tmp/mutant.log | cut -d' ' -f3))"
+    fi
+    cp /tmp/mutant.orig "$file"
+    printf '%-10s %s: %s -> %s\n' "${result%% *}" "$file" "$from" "$to"
+    [ "${result%% *}" = caught ] && echo "           ${result#caught }"
+  done <"$table"
+done
+for b in build/native build/win64; do [ -d "$b" ] && cmake --build "$b" >/dev/null 2>&1; done
+echo "$((total - missed)) of $total faults caught"
+[ $missed = 0 ]
