@@ -4,7 +4,9 @@
 # rebuild, run the named tests, put the source back.
 # Usage: tests/mutants.sh TABLE...   (from the checkout's root, after
 # scripts/test has built build/native and build/win64)
-# A row: file | text | replacement | ctest -R pattern   ('#' starts a comment)
+# A row: file | text | replacement | tests (a ctest -R pattern); fields are
+# separated by " | ", "#" starts a comment. MUTANT_GTEST_FILTER narrows the
+# core tests (to leave out a known-flaky one, say).
 set -uo pipefail
 missed=0 total=0
 # The core tests run as one process (much faster than one ctest entry per
@@ -12,17 +14,19 @@ missed=0 total=0
 run_tests() {
   local rest
   if [[ "$1" == *'^core\.'* ]]; then
-    build/native/tests/dimmscope_core_tests --gtest_brief=1 >/tmp/mutant.log 2>&1 || return 1
+    build/native/tests/dimmscope_core_tests --gtest_brief=1 --gtest_filter="${MUTANT_GTEST_FILTER:-*}" \
+      >/tmp/mutant.log 2>&1 || return 1
   fi
   rest=$(tr '|' '\n' <<<"$1" | grep -vxF '^core\.' | paste -sd'|')
   [ -z "$rest" ] && return 0
   ctest --test-dir build/native -R "$rest" --stop-on-failure -j2 --timeout 300 >/tmp/mutant.log 2>&1
 }
 for table in "$@"; do
-  while IFS="|" read -r -u 3 file from to tests; do
-    file=$(echo "$file" | xargs)
-    [[ -z "$file" || "$file" == \#* ]] && continue
-    from=${from# }; from=${from% }; to=${to# }; to=${to% }; tests=$(echo "$tests" | xargs)
+  while IFS= read -r -u 3 line; do
+    [[ -z "${line// }" || "$line" == \#* ]] && continue
+    # Fields are separated by " | " (so that "||" in code stays whole).
+    IFS=$'\x1f' read -r file from to tests <<<"${line// | /$'\x1f'}"
+    file=$(xargs <<<"$file"); tests=$(xargs <<<"$tests")
     total=$((total + 1))
     cp "$file" /tmp/mutant.orig
     if ! python3 - "$file" "$from" "$to" <<'PY'
@@ -43,10 +47,11 @@ PY
     elif run_tests "$tests"; then
       result="MISSED"; missed=$((missed + 1))
     else
-      result="caught ($(grep -m1 -oE '[0-9]+ - [^ ]+ \((Failed|Timeout)|\[  FAILED  \] [^ ]+' /tmp/mutant.log | sed -E 's/.* - //; s/.*FAILED  \] //; s/ \(.*//'))"
+      result="caught ($(grep -oE '[0-9]+ - [^ ]+ \((Failed|Timeout)|\[  FAILED  \] [^ ,]+\.[^ ,]+' /tmp/mutant.log |
+        sed -E 's/.* - //; s/.*FAILED  \] //; s/ \(.*//' | sort -u | head -3 | paste -sd' '))"
     fi
     cp /tmp/mutant.orig "$file"
-    printf '%-10s %s: %s -> %s\n' "${result%% *}" "$file" "$from" "$to"
+    printf "%-10s %s: %s -> %s\n" "${result%% (*}" "$file" "$from" "$to"
     [ "${result%% *}" = caught ] && echo "           ${result#caught }"
   done 3<"$table"
 done
