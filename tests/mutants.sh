@@ -9,17 +9,21 @@
 # core tests (to leave out a known-flaky one, say).
 set -uo pipefail
 missed=0 total=0
+scratch=$(mktemp -d)
+orig=$scratch/orig log=$scratch/test.log build_log=$scratch/build.log
+restore() { [ -n "${file:-}" ] && [ -f "$orig" ] && cp "$orig" "$file"; rm -rf "$scratch"; }
+trap restore EXIT
 # The core tests run as one process (much faster than one ctest entry per
 # test); the rest of the pattern goes to ctest.
 run_tests() {
   local rest
   if [[ "$1" == *'^core\.'* ]]; then
     build/native/tests/dimmscope_core_tests --gtest_brief=1 --gtest_filter="${MUTANT_GTEST_FILTER:-*}" \
-      >/tmp/mutant.log 2>&1 || return 1
+      >"$log" 2>&1 || return 1
   fi
   rest=$(tr '|' '\n' <<<"$1" | grep -vxF '^core\.' | paste -sd'|')
   [ -z "$rest" ] && return 0
-  ctest --test-dir build/native -R "$rest" --stop-on-failure -j2 --timeout 300 >/tmp/mutant.log 2>&1
+  ctest --test-dir build/native -R "$rest" --stop-on-failure -j2 --timeout 300 >"$log" 2>&1
 }
 for table in "$@"; do
   while IFS= read -r -u 3 line; do
@@ -28,7 +32,7 @@ for table in "$@"; do
     IFS=$'\x1f' read -r file from to tests <<<"${line// | /$'\x1f'}"
     file=$(xargs <<<"$file"); tests=$(xargs <<<"$tests")
     total=$((total + 1))
-    cp "$file" /tmp/mutant.orig
+    cp "$file" "$orig"
     if ! python3 - "$file" "$from" "$to" <<'PY'
 import sys
 path, old, new = sys.argv[1:]
@@ -41,16 +45,16 @@ PY
     builds=(build/native)
     [[ "$tests" == *wine64* || "$file" == platform/win32/* ]] && builds+=(build/win64)
     ok=1
-    for b in "${builds[@]}"; do cmake --build "$b" >/tmp/mutant.build 2>&1 || ok=0; done
+    for b in "${builds[@]}"; do cmake --build "$b" >"$build_log" 2>&1 || ok=0; done
     if [ $ok = 0 ]; then
       result="NO BUILD"; missed=$((missed + 1))
     elif run_tests "$tests"; then
       result="MISSED"; missed=$((missed + 1))
     else
-      result="caught ($(grep -oE '[0-9]+ - [^ ]+ \((Failed|Timeout)|\[  FAILED  \] [^ ,]+\.[^ ,]+' /tmp/mutant.log |
+      result="caught ($(grep -oE '[0-9]+ - [^ ]+ \((Failed|Timeout)|\[  FAILED  \] [^ ,]+\.[^ ,]+' "$log" |
         sed -E 's/.* - //; s/.*FAILED  \] //; s/ \(.*//' | sort -u | head -3 | paste -sd' '))"
     fi
-    cp /tmp/mutant.orig "$file"
+    cp "$orig" "$file" && rm -f "$orig"
     printf "%-10s %s: %s -> %s\n" "${result%% (*}" "$file" "$from" "$to"
     [ "${result%% *}" = caught ] && echo "           ${result#caught }"
   done 3<"$table"
