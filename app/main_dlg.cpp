@@ -2,9 +2,11 @@
 // it answers to the controls.
 #include "app/main_dlg.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "app/inventory_source.h"
+#include "app/jedec_names.h"
 #include "app/main_commands.h"
 #include "app/main_dlg_ids.h"
 #include "dialogs/about_dlg.h"
@@ -104,6 +106,19 @@ std::string ProgramPath() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+// Writes an info tip into the list's buffer, after the row's own text when the
+// list put it there (it does when the row shows that text cut short).
+template <typename TChar>
+void FillInfoTip(TChar* Buffer, int Size, const std::basic_string<TChar>& Tip) {
+  if (Buffer == nullptr || Size <= 0) return;
+  std::basic_string<TChar> text(Buffer);
+  if (!text.empty()) text += TChar('\n');
+  text += Tip;
+  const std::size_t count = std::min(text.size(), static_cast<std::size_t>(Size - 1));
+  std::copy_n(text.begin(), count, Buffer);
+  Buffer[count] = TChar(0);
 }
 
 }  // namespace
@@ -275,7 +290,7 @@ void TMainDlg::CreateControls() {
                                child | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
                                layout.Left, layout.Top, layout.Width, layout.Height, parent, id, instance, nullptr);
         const win::TListView list(hwnd);
-        list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+        list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
         list.InsertColumn(0, "");
         list.InsertColumn(1, "");
         break;
@@ -425,6 +440,7 @@ void TMainDlg::ApplyScanModel(const TSlotScanModel& model) {
       AutoSizeColumns(list);
       panels_[k].Rows = *panel.Rows;
     }
+    if (panel.Manufacturer) makerTips_[k] = JedecMakerText(*panel.Manufacturer);
     if (panel.ListShown) {
       list.Show(*panel.ListShown);
       panels_[k].ListShown = *panel.ListShown;
@@ -585,6 +601,25 @@ bool TMainDlg::OnCtlColorStatic(HDC dc, HWND control, LRESULT& result) {
   return true;
 }
 
+bool TMainDlg::OnNotify(LPARAM lparam) {
+  const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
+  const int panel = static_cast<int>(header.idFrom) - IdLst1;
+  if (panel < 0 || panel >= kSlotPanels || makerTips_[panel].empty()) return false;
+  // Only the Manufacturer row has a tip; the list asks in the character set
+  // it settled on with its parent.
+  if (header.code == LVN_GETINFOTIPA) {
+    auto& tip = *reinterpret_cast<NMLVGETINFOTIPA*>(lparam);
+    if (tip.iItem == kManufacturerRow) FillInfoTip(tip.pszText, tip.cchTextMax, makerTips_[panel]);
+    return true;
+  }
+  if (header.code == LVN_GETINFOTIPW) {
+    auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(lparam);
+    if (tip.iItem == kManufacturerRow) FillInfoTip(tip.pszText, tip.cchTextMax, AnsiToWide(makerTips_[panel]));
+    return true;
+  }
+  return false;
+}
+
 bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (message) {
     case WM_CREATE:
@@ -607,6 +642,7 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
     case WM_DRAWITEM: result = OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)) ? TRUE : FALSE; return true;
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), result);
+    case WM_NOTIFY: result = 0; return OnNotify(lparam);
     case WM_SIZE:
       if (wparam != SIZE_MINIMIZED && !controls_.empty()) ApplyAnchors();
       return false;

@@ -73,6 +73,7 @@ class TMainDlg : public win::TWindowProc {
   void OnCommand(int Id);
   bool OnDrawItem(const DRAWITEMSTRUCT& Item);
   bool OnCtlColorStatic(HDC Dc, HWND Control, LRESULT& Result);
+  bool OnNotify(LPARAM LParam);
 
   std::optional<std::string> firstArgument_;
   std::string programPath_;  // UTF-8
@@ -87,6 +88,9 @@ class TMainDlg : public win::TWindowProc {
   // What the lists show, as the scan set them: the export and the
   // getSpec buttons read them by position.
   std::array<TExportPanel, kSlotPanels> panels_{};
+  // The info tips of the Manufacturer rows: the JEP106 maker of the code
+  // the module reported, empty when it names none.
+  std::array<std::string, kSlotPanels> makerTips_{};
 
   win::TScopedFont font_;
   win::TScopedFont boldFont_;

@@ -1,14 +1,17 @@
 // dimmscope-report: prints the System Info. texts and the slot panels of a
 // scan, in the layout of the export files.
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/inventory_capture.h"
 #include "app/inventory_source.h"
+#include "app/jedec_names.h"
 #include "app/slot_scan.h"
 #include "support/com_session.h"
 #include "support/console.h"
@@ -18,12 +21,14 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: dimmscope-report [--format text|csv] [--smbios FILE] [--save-inventory FILE]\n"
+    "Usage: dimmscope-report [--format text|csv] [--jedec] [--smbios FILE] [--save-inventory FILE]\n"
     "\n"
     "Prints the memory slots of this computer: the number of slots, the current\n"
     "and maximum memory, then one block per filled slot panel, fields separated\n"
     "by a tab (text, the default) or by ';' (csv). Lines end with CR LF.\n"
     "\n"
+    "  --jedec                after a Manufacturer value that comes from a JEDEC\n"
+    "                         JEP106 code, the maker's JEP106 name in parentheses\n"
     "  --smbios FILE          read the memory modules from an SMBIOS table dump\n"
     "                         (as `dmidecode --dump-bin FILE` writes it)\n"
     "  --save-inventory FILE  also write the memory inventory read to FILE, as an\n"
@@ -82,6 +87,7 @@ int main(int argc, char** argv) {
   using namespace dimmscope;
   const TComSession com;
   std::string separator = "\t";
+  bool jedecNames = false;
   std::string smbiosDump;
   std::string savePath;
   for (int i = 1; i < argc; ++i) {
@@ -89,6 +95,10 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (arg == "--jedec") {
+      jedecNames = true;
+      continue;
     }
     std::string file;
     const bool isSmbios = OptionValue("--smbios", argc, argv, i, file);
@@ -151,7 +161,16 @@ int main(int argc, char** argv) {
   out += *model.CurMemText + "\r\n";
   out += *model.MaxMemText + "\r\n";
   out += "\r\n";
-  out += ExportLayout(ExportPanels(model), separator);
+  std::array<TExportPanel, kSlotPanels> panels = ExportPanels(model);
+  for (std::size_t k = 0; jedecNames && k < panels.size(); ++k) {
+    TSlotRows& rows = panels[k].Rows;
+    const std::optional<std::string>& raw = model.Panels[k].Manufacturer;
+    const std::optional<TJedecMaker> maker = raw ? JedecMaker(*raw) : std::nullopt;
+    if (maker && rows.size() > static_cast<std::size_t>(kManufacturerRow)) {
+      rows[kManufacturerRow].second += " (" + maker->Name + ")";
+    }
+  }
+  out += ExportLayout(panels, separator);
   SetBinaryStdout();
   std::fwrite(out.data(), 1, out.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;

@@ -74,6 +74,7 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
     TSlotRows rows = ModuleRows(modules);
     LogModule(m.LogLines, i, modules, rows);
     m.Panels[static_cast<std::size_t>(i)].Rows = std::move(rows);
+    m.Panels[static_cast<std::size_t>(i)].Manufacturer = modules.Manufacturer;
   }
 
   for (int k = 0; k < kSlotPanels; ++k) {

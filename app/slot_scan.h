@@ -37,6 +37,9 @@ using TSlotRows = std::vector<std::pair<std::string, std::string>>;  // caption,
 struct TSlotPanelModel {
   std::optional<bool> GroupEnabled;
   std::optional<TSlotRows> Rows;  // set when the list was filled
+  // The module's Manufacturer text as reported, set with Rows: the
+  // Manufacturer row shows its display name, the info tip its JEP106 maker.
+  std::optional<std::string> Manufacturer;
   std::optional<bool> ListShown;
   std::optional<bool> GetRamShown;
   std::optional<bool> GetSpecShown;

@@ -33,5 +33,10 @@ printf '[Win32_PhysicalMemory]\nCapacity = 8 GB\n' >"$bad"
 DIMMSCOPE_INVENTORY="$bad" check "malformed inventory" 1 "$(basename "$bad"):2: expected a number" "$@"
 DIMMSCOPE_INVENTORY="$here/fixtures/missing.ini" check "missing inventory" 1 "missing.ini: cannot open" "$@"
 rm -f "$bad"
+# --jedec: the JEP106 maker after each Manufacturer value read from a code.
+jedec=$(DIMMSCOPE_INVENTORY="$here/fixtures/scan/four_modules.ini" "$@" --jedec | tr -d '\r' | grep '^Manufacturer')
+expected=$(printf 'Manufacturer\t%s\n' '029E (Corsair)' 'Samsung (Samsung)' '04CD (G Skill Intl)' \
+  '859B0000802C (Crucial Technology)')
+[ "$jedec" = "$expected" ] || { echo "FAIL --jedec gave: $jedec"; failures=$((failures + 1)); }
 echo "$failures failed"
 [ "$failures" -eq 0 ]
