@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "wmi/inventory_file.h"
+#include "wmi/platform_provider.h"
 #include "wmi/wmi_provider.h"
 
 namespace dimmscope {
@@ -17,13 +18,6 @@ inline constexpr const char* kSmbiosVariable = "DIMMSCOPE_SMBIOS";
 
 enum class TInventorySource { ReplayFile, SmbiosDump, Platform, None };
 
-// The platform's memory tables exist but this user may not read them. Its
-// text is the one line to show.
-class EInventoryAccessDenied : public EInventoryError {
- public:
-  EInventoryAccessDenied() : EInventoryError("Reading memory modules needs root: run it with sudo") {}
-};
-
 // Installs the locator factory for the rest of the process. `smbiosDump`
 // names a dump file and takes the place of DIMMSCOPE_SMBIOS when not empty.
 // What the provider skipped or adjusted while reading goes to `notes`.
@@ -31,9 +25,5 @@ class EInventoryAccessDenied : public EInventoryError {
 // (EInventoryAccessDenied when it needs privileges).
 TInventorySource InstallInventoryProvider(const std::string& smbiosDump = std::string(),
                                           std::vector<std::string>* notes = nullptr);
-
-// The platform's own WMI provider; an empty function where there is none.
-// May throw as InstallInventoryProvider does.
-TWmiLocatorFactory PlatformWmiLocatorFactory(std::vector<std::string>* notes = nullptr);
 
 }  // namespace dimmscope

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/inventory_source.h"
+#include "wmi/platform_provider.h"
 #include "wmi/smbios_provider.h"
 #include "wmi/smbios_table.h"
 
