@@ -2,15 +2,65 @@
 #include "app/inventory_source.h"
 
 #include <cstdlib>
+#include <exception>
 #include <memory>
+#include <utility>
 
+#include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
 #include "wmi/smbios_provider.h"
 #include "wmi/smbios_table.h"
 
 namespace dimmscope {
+namespace {
 
-TInventorySource InstallInventoryProvider(const std::string& smbiosDump, std::vector<std::string>* notes) {
+constexpr const char* kFirmwareLine = "Memory read from the firmware tables: ";
+
+std::string WithCause(const std::string& what, const std::string& cause) {
+  return cause.empty() ? what : what + " (" + cause + ")";
+}
+
+}  // namespace
+
+TWmiLocatorFactory ChooseWmiOrFirmware(TWmiLocatorFactory wmi, const TFirmwareSmbiosReader& firmware,
+                                       std::vector<std::string>* notes, std::string* sourceLine) {
+  if (!wmi || !firmware) return wmi;
+  // The query the scan will run, through the same record, so that WMI is
+  // kept exactly when the scan would see a module through it.
+  std::string reason;
+  {
+    const TScopedWmiLocatorFactory probeFactory(wmi);
+    const TWin32_PhysicalMemory probe(true);
+    if (probe.CollectionCount() > 0) return wmi;
+    if (probe.CollectionCount() < 0) {
+      reason =
+          WithCause(probe.Connection->Connected ? "WMI query failed" : "connecting to WMI failed", probe.LoadError);
+    }
+  }
+  // Without usable tables the scan stays with WMI, as it would have been
+  // without them.
+  std::vector<std::string> tableNotes;
+  std::shared_ptr<const TInventory> inventory;
+  try {
+    inventory = std::make_shared<const TInventory>(SmbiosInventory(ParseRawSmbiosData(firmware()), &tableNotes));
+  } catch (const std::exception&) {
+    return wmi;
+  }
+  if (reason.empty()) {
+    std::size_t modules = 0;
+    for (const auto& instance : inventory->Instances) {
+      if (instance.ClassName == "Win32_PhysicalMemory") ++modules;
+    }
+    if (modules == 0) return wmi;
+    reason = "WMI lists no memory module, the firmware tables list " + std::to_string(modules);
+  }
+  if (notes != nullptr) notes->insert(notes->end(), tableNotes.begin(), tableNotes.end());
+  if (sourceLine != nullptr) *sourceLine = kFirmwareLine + reason;
+  return MakeReplayLocatorFactory(std::move(inventory));
+}
+
+TInventorySource InstallInventoryProvider(const std::string& smbiosDump, std::vector<std::string>* notes,
+                                          std::string* sourceLine) {
   // A replayed inventory wins over everything: it is how a machine's scan is
   // reproduced elsewhere, whatever that machine has.
   const char* path = std::getenv(kInventoryVariable);
@@ -33,9 +83,15 @@ TInventorySource InstallInventoryProvider(const std::string& smbiosDump, std::ve
     return TInventorySource::SmbiosDump;
   }
   TWmiLocatorFactory platform = PlatformWmiLocatorFactory(notes);
-  const bool available = static_cast<bool>(platform);
-  SetWmiLocatorFactory(std::move(platform));
-  return available ? TInventorySource::Platform : TInventorySource::None;
+  if (!platform) {
+    SetWmiLocatorFactory(nullptr);
+    return TInventorySource::None;
+  }
+  std::string line;
+  SetWmiLocatorFactory(ChooseWmiOrFirmware(std::move(platform), PlatformFirmwareSmbiosReader(), notes, &line));
+  if (line.empty()) return TInventorySource::Platform;
+  if (sourceLine != nullptr) *sourceLine = line;
+  return TInventorySource::FirmwareTables;
 }
 
 }  // namespace dimmscope

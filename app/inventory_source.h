@@ -1,13 +1,15 @@
 // Chooses where the memory inventory comes from: the inventory file named by
 // DIMMSCOPE_INVENTORY, else an SMBIOS dump (named on the command line or by
 // DIMMSCOPE_SMBIOS), else the platform's own provider (WMI on Windows, the
-// firmware's SMBIOS tables on Linux).
+// firmware's SMBIOS tables on Linux); on Windows the firmware's tables stand
+// in for WMI when it cannot answer.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "wmi/inventory_file.h"
+#include "wmi/platform_provider.h"
 #include "wmi/wmi_provider.h"
 
 namespace dimmscope {
@@ -15,25 +17,25 @@ namespace dimmscope {
 inline constexpr const char* kInventoryVariable = "DIMMSCOPE_INVENTORY";
 inline constexpr const char* kSmbiosVariable = "DIMMSCOPE_SMBIOS";
 
-enum class TInventorySource { ReplayFile, SmbiosDump, Platform, None };
-
-// The platform's memory tables exist but this user may not read them. Its
-// text is the one line to show.
-class EInventoryAccessDenied : public EInventoryError {
- public:
-  EInventoryAccessDenied() : EInventoryError("Reading memory modules needs root: run it with sudo") {}
-};
+enum class TInventorySource { ReplayFile, SmbiosDump, Platform, FirmwareTables, None };
 
 // Installs the locator factory for the rest of the process. `smbiosDump`
 // names a dump file and takes the place of DIMMSCOPE_SMBIOS when not empty.
-// What the provider skipped or adjusted while reading goes to `notes`.
+// What the provider skipped or adjusted while reading goes to `notes`. When
+// the firmware's tables stand in for WMI, `sourceLine` gets the line saying
+// so and why (for the log); it is left alone otherwise.
 // Throws EInventoryError when the chosen source cannot be read or parsed
 // (EInventoryAccessDenied when it needs privileges).
 TInventorySource InstallInventoryProvider(const std::string& smbiosDump = std::string(),
-                                          std::vector<std::string>* notes = nullptr);
+                                          std::vector<std::string>* notes = nullptr, std::string* sourceLine = nullptr);
 
-// The platform's own WMI provider; an empty function where there is none.
-// May throw as InstallInventoryProvider does.
-TWmiLocatorFactory PlatformWmiLocatorFactory(std::vector<std::string>* notes = nullptr);
+// The choice between WMI and the firmware's tables: WMI, unless connecting to
+// it or the Win32_PhysicalMemory query fails, or the query lists no module
+// while the tables list at least one installed module. Then the tables serve
+// both classes. `sourceLine` and `notes` as for InstallInventoryProvider.
+// The tables are read only when WMI falls short; an empty `firmware` keeps WMI
+// without asking it anything.
+TWmiLocatorFactory ChooseWmiOrFirmware(TWmiLocatorFactory wmi, const TFirmwareSmbiosReader& firmware,
+                                       std::vector<std::string>* notes = nullptr, std::string* sourceLine = nullptr);
 
 }  // namespace dimmscope

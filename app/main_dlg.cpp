@@ -416,7 +416,9 @@ void TMainDlg::AppEvtActivate() {
 
 void TMainDlg::ScanSlots() {
   // The scan runs once per run, so the inventory source is chosen here.
-  InstallInventoryProvider();
+  std::string sourceLine;
+  InstallInventoryProvider(std::string(), nullptr, &sourceLine);
+  if (!sourceLine.empty()) LogAdd(log_.get(), sourceLine, LogInfo);
   const TSlotScanModel model = ScanSlotModel();
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);

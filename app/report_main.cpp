@@ -75,6 +75,7 @@ std::string SourceText(dimmscope::TInventorySource source, const std::string& sm
     case TInventorySource::SmbiosDump:
       return "the SMBIOS dump " + (smbiosDump.empty() ? variable(dimmscope::kSmbiosVariable) : smbiosDump);
     case TInventorySource::Platform: return "this computer's own memory inventory";
+    case TInventorySource::FirmwareTables: return "this computer's firmware tables, WMI having fallen short";
     case TInventorySource::None: break;
   }
   return "no inventory";
@@ -125,9 +126,10 @@ int main(int argc, char** argv) {
   }
 
   std::vector<std::string> notes;
+  std::string sourceLine;
   TInventorySource source = TInventorySource::None;
   try {
-    source = InstallInventoryProvider(smbiosDump, &notes);
+    source = InstallInventoryProvider(smbiosDump, &notes, &sourceLine);
     if (source == TInventorySource::None) {
       return Fail("this system has no memory inventory provider; set DIMMSCOPE_INVENTORY to an inventory file", 1);
     }
@@ -138,6 +140,8 @@ int main(int argc, char** argv) {
   } catch (const EInventoryError& error) {
     return Fail(error.what(), 1);
   }
+  // The same line the program logs when the firmware's tables stand in for WMI.
+  if (!sourceLine.empty()) std::fprintf(stderr, "%s\n", sourceLine.c_str());
   for (const auto& note : notes) std::fprintf(stderr, "dimmscope-report: note: %s\n", note.c_str());
 
   if (!savePath.empty()) {

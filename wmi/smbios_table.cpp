@@ -3,6 +3,7 @@
 // stops the walk there, because nothing after it can be located reliably.
 #include "wmi/smbios_table.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace dimmscope {
@@ -223,6 +224,30 @@ TSmbiosTable ParseSmbiosDump(const std::string& dump) {
   if (ep.Kind == TSmbiosEntryKind::Smbios2 && ep.TableLength > available) {
     out.Notes.insert(out.Notes.begin(), "the dump holds " + std::to_string(available) + " bytes of the table; the " +
                                             "entry point announces " + std::to_string(ep.TableLength));
+  }
+  return out;
+}
+
+TSmbiosTable ParseRawSmbiosData(const std::string& data) {
+  constexpr std::size_t kHeaderBytes = 8;
+  if (data.size() < kHeaderBytes) {
+    throw ESmbiosError("the raw SMBIOS data holds " + std::to_string(data.size()) + " bytes, less than its " +
+                       std::to_string(kHeaderBytes) + "-byte header");
+  }
+  // No entry point and no structure count: the walk runs to the end-of-table
+  // structure or the end of the bytes, as for a 3.x table.
+  TEntryPoint ep;
+  ep.Kind = TSmbiosEntryKind::Smbios3;
+  ep.Major = At(data, 1);
+  ep.Minor = At(data, 2);
+  const std::uint64_t length = Field(data, 4, 4);
+  const std::size_t available = data.size() - kHeaderBytes;
+  TSmbiosTable out =
+      Build(ep, data.substr(kHeaderBytes, static_cast<std::size_t>(std::min<std::uint64_t>(length, available))));
+  out.EntryKind = ep.Major >= 3 ? TSmbiosEntryKind::Smbios3 : TSmbiosEntryKind::Smbios2;
+  if (length > available) {
+    out.Notes.insert(out.Notes.begin(), "the raw SMBIOS data holds " + std::to_string(available) +
+                                            " bytes of the table; its header announces " + std::to_string(length));
   }
   return out;
 }

@@ -1,7 +1,8 @@
 // The firmware's SMBIOS structure table, read defensively: from a binary dump
 // (the entry point at the start, the table where the entry point says, as
-// `dmidecode --dump-bin` writes it) or from an entry point and a table handed
-// over separately (Linux publishes them as two files). Firmware tables are
+// `dmidecode --dump-bin` writes it), from an entry point and a table handed
+// over separately (Linux publishes them as two files), or from the raw SMBIOS
+// data Windows hands out (a short header, then the table). Firmware tables are
 // often odd and dumps may be damaged: every length, offset and string index
 // is checked, a broken structure is left out and said so in Notes, and
 // nothing is ever read past the end of what was given.
@@ -43,7 +44,9 @@ struct TSmbiosStructure {
   bool BadStringIndex(std::size_t offset) const;
 };
 
-enum class TSmbiosEntryKind { Smbios2, Smbios3 };  // "_SM_" or "_SM3_"
+// "_SM_" or "_SM3_"; for Windows' raw data, which has no entry point, the
+// kind its major version would have.
+enum class TSmbiosEntryKind { Smbios2, Smbios3 };
 
 struct TSmbiosTable {
   TSmbiosEntryKind EntryKind = TSmbiosEntryKind::Smbios3;
@@ -60,6 +63,12 @@ TSmbiosTable ParseSmbiosTable(const std::string& entryPoint, const std::string& 
 // Parses a dump: the entry point at offset 0, the table at the address the
 // entry point states, as an offset into the dump.
 TSmbiosTable ParseSmbiosDump(const std::string& dump);
+// Parses the raw SMBIOS data of GetSystemFirmwareTable('RSMB'): calling
+// method, major and minor version, DMI revision (a byte each), the table's
+// length (dword), then the table. A length past the end of the data is noted
+// and the bytes present are read. Throws ESmbiosError when the data is
+// shorter than its header.
+TSmbiosTable ParseRawSmbiosData(const std::string& data);
 // Reads and parses a dump file; throws ESmbiosError naming the file when it
 // cannot be read or holds no usable table.
 TSmbiosTable LoadSmbiosDumpFile(const std::string& path);

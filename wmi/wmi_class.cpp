@@ -82,6 +82,7 @@ TWmiClass::~TWmiClass() {
 
 bool TWmiClass::LoadCollection() {
   ClearCollection();
+  LoadError.clear();
   try {
     Connection->Connect(false);
     const std::string query = "SELECT * FROM " + WmiClassName;
@@ -114,7 +115,8 @@ bool TWmiClass::LoadCollection() {
       }
     }
     if (!Collection.empty()) SetCollectionIndex(0);
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
+    LoadError = error.what();
     return false;
   }
   return true;

@@ -73,6 +73,7 @@ class TWmiClass {
   std::string WmiClassName;
   TVariant ClassObject;
   bool Loaded = false;
+  std::string LoadError;  // why the last load failed; empty after one that did not
   std::vector<std::string> PropertyNames;
   std::vector<std::unique_ptr<TDataWmiClass>> Collection;
   std::int32_t CollectionIndex = -1;

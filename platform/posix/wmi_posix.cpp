@@ -1,6 +1,7 @@
 // There is no WMI on POSIX systems. Linux publishes the firmware's SMBIOS
 // tables under /sys/firmware/dmi/tables (readable by root only); they are
-// served through the SMBIOS provider. Elsewhere inventories come from a file.
+// served through the SMBIOS provider, so there is nothing to fall back on.
+// Elsewhere inventories come from a file.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/inventory_source.h"
+#include "wmi/platform_provider.h"
 #include "wmi/smbios_provider.h"
 #include "wmi/smbios_table.h"
 
@@ -80,5 +81,7 @@ TWmiLocatorFactory PlatformWmiLocatorFactory(std::vector<std::string>* notes) {
     throw EInventoryError(folder + ": " + error.what());
   }
 }
+
+TFirmwareSmbiosReader PlatformFirmwareSmbiosReader() { return nullptr; }
 
 }  // namespace dimmscope

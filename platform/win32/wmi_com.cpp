@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/inventory_source.h"
 #include "platform/win32/win_api.h"
+#include "wmi/platform_provider.h"
 #include "wmi/variant.h"
 #include "wmi/wmi_provider.h"
 

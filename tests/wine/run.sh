@@ -4,5 +4,6 @@ set -euo pipefail
 prefix=$1
 shift
 loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=$loader
+# Overrides the caller sets (a DLL disabled for one run) are kept.
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}" WINELOADER=$loader
 exec "$loader" "$@"

@@ -1,0 +1,114 @@
+// The firmware's raw SMBIOS data as Windows hands it out, and the choice
+// between WMI and those tables when WMI cannot answer.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/inventory_source.h"
+#include "app/slot_scan.h"
+#include "support/text_helpers.h"
+#include "tests/fake_wmi_provider.h"
+#include "tests/smbios_builder.h"
+#include "wmi/smbios_table.h"
+
+namespace dimmscope {
+namespace {
+
+using testing::TFakeWmi;
+using testing::TSmbiosBuilder;
+
+// Calling method, major and minor version, DMI revision, the table's length.
+std::string RawData(char major, char minor, std::size_t length, const std::string& table) {
+  return std::string{'\0', major, minor, '\0'} + testing::Le32(static_cast<std::uint32_t>(length)) + table;
+}
+
+// One array of 2 slots and one module of `megabytes` (0: an empty socket).
+std::string MemoryTable(std::uint16_t megabytes) {
+  TSmbiosBuilder b;
+  b.AddArray({});
+  testing::TSmbiosDeviceFields device;
+  device.Size = megabytes;
+  b.AddDevice(device);
+  b.AddEnd();
+  return b.Table();
+}
+
+// Version, structure types and the number of notes; "error" when refused.
+std::string Reading(const std::string& data) {
+  try {
+    const TSmbiosTable table = ParseRawSmbiosData(data);
+    std::string text = std::to_string(table.MajorVersion) + "." + std::to_string(table.MinorVersion) + ":";
+    for (const auto& structure : table.Structures) text += " " + std::to_string(structure.Type);
+    return text + ", " + std::to_string(table.Notes.size()) + " notes";
+  } catch (const ESmbiosError&) {
+    return "error";
+  }
+}
+
+TEST(FirmwareTable, RawSmbiosData) {
+  const std::string memory = MemoryTable(8192);
+  TSmbiosBuilder bios;  // no memory structures, as in Wine's own table
+  bios.Add(0, std::string(20, '\0'));
+  bios.Add(1, std::string(23, '\0'));
+  bios.AddEnd();
+  const std::string other = bios.Table();
+  const struct {
+    const char* what;
+    std::string data;
+    const char* expected;
+  } cases[] = {
+      {"whole", RawData(3, 3, memory.size(), memory), "3.3: 16 17, 0 notes"},
+      {"length past the end", RawData(3, 3, memory.size() + 100, memory), "3.3: 16 17, 1 notes"},
+      {"length short of the table", RawData(2, 8, 10, memory), "2.8:, 1 notes"},
+      {"no type 17", RawData(2, 4, other.size(), other), "2.4: 0 1, 0 notes"},
+      {"header alone", RawData(3, 0, 0, ""), "3.0:, 0 notes"},
+      {"shorter than its header", RawData(3, 3, 0, "").substr(0, 7), "error"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Reading(c.data), c.expected) << c.what;
+}
+
+// The cases and what the fake WMI and the tables hold: tests/cases/firmware_fallback.txt.
+TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
+  std::ifstream cases(testing::FixturePath("../cases/firmware_fallback.txt"));
+  ASSERT_TRUE(cases);
+  int count = 0;
+  for (std::string line; std::getline(cases, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const auto field = [&line](int i) { return TrimControls(GetField(line, i, "|")); };
+    const std::string fails = field(0), tables = field(2);
+    SCOPED_TRACE(line);
+    ++count;
+    TFakeWmi wmi;
+    wmi.Classes["Win32_PhysicalMemoryArray"] = {{{{"MemoryDevices", 8}, {"MaxCapacity", 1 << 24}}}};
+    if (field(1) == "module") wmi.Classes["Win32_PhysicalMemory"] = {{{{"Capacity", "17179869184"}}}};
+    wmi.FailCreateLocator = fails == "locator";
+    wmi.FailConnect = fails == "connect";
+    wmi.FailQuery = fails == "query";
+    wmi.FailNextAfter = fails == "next" ? 0 : -1;
+    wmi.FailValueAtInstance = fails == "value" ? 0 : -1;
+    int reads = 0;
+    TFirmwareSmbiosReader reader;
+    if (tables != "none") {
+      reader = [&reads, tables] {
+        ++reads;
+        if (tables == "unreadable") throw EInventoryError("no tables");
+        const std::string table = MemoryTable(tables == "module" ? 8192 : 0);
+        return RawData(3, 3, table.size(), table);
+      };
+    }
+    std::string sourceLine;
+    const TScopedWmiLocatorFactory scope(ChooseWmiOrFirmware(wmi.Factory(), reader, nullptr, &sourceLine));
+    EXPECT_EQ(sourceLine, field(4).empty() ? "" : "Memory read from the firmware tables: " + field(4));
+    // Without tables WMI is not even probed; WMI that answers is all that is asked.
+    EXPECT_EQ(wmi.LocatorsCreated > 0, tables != "none");
+    EXPECT_EQ(reads > 0, tables != "none" && (fails != "-" || field(1) != "module"));
+    const TSlotScanModel model = ScanSlotModel();
+    ASSERT_TRUE(model.SlotsText && model.CurMemText);
+    const std::string slots = model.SlotsText->substr(sizeof "Number of slots : " - 1);
+    EXPECT_EQ(slots + " slots, " + model.CurMemText->substr(sizeof "Current memory : " - 1), field(3));
+  }
+  EXPECT_GT(count, 0);
+}
+
+}  // namespace
+}  // namespace dimmscope
