@@ -22,6 +22,15 @@ int HexValue(char c) {
   return -1;
 }
 
+// A digit before the exponent, if any.
+bool HasMantissaDigit(const std::string& text) {
+  for (char c : text) {
+    if (c == 'e' || c == 'E') return false;
+    if (IsDigit(c)) return true;
+  }
+  return false;
+}
+
 class TLineParser {
  public:
   TLineParser(const std::string& source, std::size_t lineNo) : source_(source), lineNo_(lineNo) {}
@@ -101,10 +110,15 @@ class TLineParser {
       while (i < text.size() && IsDigit(text[i])) ++i;
       if (i == expStart) Fail("expected digits in the exponent");
     }
-    if (i != text.size() || text == "." || text == "-." || text == "+.") Fail("expected a number");
+    // The mantissa needs a digit: ".e5" or "-.E-3" are no numbers, though
+    // the scan above let them through.
+    if (i != text.size() || !HasMantissaDigit(text)) Fail("expected a number");
     // Too large a real would silently become infinite, which no WMI value is
     // and no inventory can hold; too small ones fade to zero as doubles do.
-    const double value = std::strtod(text.c_str(), nullptr);
+    // Whatever strtod leaves unread would otherwise be dropped without a word.
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) Fail("expected a number");
     if (!std::isfinite(value)) Fail("expected a real within the double range");
     return TVariant(value);
   }
