@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "support/system_info.h"
 #include "wmi/replay_provider.h"
 #include "wmi/smbios_provider.h"
 #include "wmi/smbios_table.h"
@@ -13,8 +14,8 @@ namespace dimmscope {
 TInventorySource InstallInventoryProvider(const std::string& smbiosDump, std::vector<std::string>* notes) {
   // A replayed inventory wins over everything: it is how a machine's scan is
   // reproduced elsewhere, whatever that machine has.
-  const char* path = std::getenv(kInventoryVariable);
-  if (path != nullptr && *path != '\0') {
+  const std::string path = EnvironmentValue(kInventoryVariable);
+  if (!path.empty()) {
     auto inventory = std::make_shared<const TInventory>(LoadInventoryFile(path));
     SetWmiLocatorFactory(MakeReplayLocatorFactory(std::move(inventory)));
     return TInventorySource::ReplayFile;
