@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "support/system_info.h"
 #include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
 #include "wmi/smbios_provider.h"
@@ -63,8 +64,8 @@ TInventorySource InstallInventoryProvider(const std::string& smbiosDump, std::ve
                                           std::string* sourceLine) {
   // A replayed inventory wins over everything: it is how a machine's scan is
   // reproduced elsewhere, whatever that machine has.
-  const char* path = std::getenv(kInventoryVariable);
-  if (path != nullptr && *path != '\0') {
+  const std::string path = EnvironmentValue(kInventoryVariable);
+  if (!path.empty()) {
     auto inventory = std::make_shared<const TInventory>(LoadInventoryFile(path));
     SetWmiLocatorFactory(MakeReplayLocatorFactory(std::move(inventory)));
     return TInventorySource::ReplayFile;

@@ -10,6 +10,7 @@
 #include "app/main_dlg.h"
 #include "dialogs/about_dlg.h"
 #include "platform/win32/controls.h"
+#include "platform/win32/error_handler_win32.h"
 #include "platform/win32/text_win32.h"
 #include "support/com_session.h"
 #include "support/locale_settings.h"

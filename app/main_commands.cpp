@@ -22,6 +22,17 @@ std::string TrimBlanks(const std::string& Text) {
   return Text.substr(first, last - first + 1);
 }
 
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+std::string EscapeStrayPercents(const std::string& Address) {
+  std::string out;
+  for (std::size_t i = 0; i < Address.size(); ++i) {
+    const bool escape = i + 2 < Address.size() && IsHexDigit(Address[i + 1]) && IsHexDigit(Address[i + 2]);
+    out += Address[i] == '%' && !escape ? "%25" : Address.substr(i, 1);
+  }
+  return out;
+}
+
 void RemoveAll(std::string& Text, const std::string& Part) {
   for (auto at = Text.find(Part); at != std::string::npos; at = Text.find(Part, at)) Text.erase(at, Part.size());
 }
@@ -72,7 +83,7 @@ std::string GetLink(const std::string& LinksFile, const std::string& Key, const 
   std::string text;
   if (!ReadFileBytes(LinksFile, text)) return DefaultAddress;
   const std::string value = ReadIniString(text, kLinksSection, Key, std::string());
-  if (value.size() > 1 && IsWebAddress(value)) return value;
+  if (value.size() > 1 && IsWebAddress(value)) return EscapeStrayPercents(value);
   return DefaultAddress;
 }
 

@@ -36,7 +36,10 @@ bool IsWebAddress(const std::string& Text);
 // The address under `Key` in section "links" of the links file, else
 // `DefaultAddress`. The file comes over plain HTTP, so a value that is not a
 // web address (a program, a local or network path) is never returned: the
-// shell would start or open it.
+// shell would start or open it. Every '%' that starts no "%XX" escape is
+// written "%25", the same address, so that "%USERNAME%" in it reaches the web
+// host as those characters even where the shell expands environment
+// variables whatever it is told (Wine's does).
 std::string GetLink(const std::string& LinksFile, const std::string& Key, const std::string& DefaultAddress);
 
 // The module search text of a slot list: its manufacturer without any "N/A",

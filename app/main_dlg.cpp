@@ -506,7 +506,8 @@ void TMainDlg::getSpecClick(int Panel) {
   if (text) ShellOpen(SearchUrl(*text));
 }
 
-void TMainDlg::getRAM_btnClick() { ShellOpen(GetLink(kRamLinkKey)); }
+// The links file comes over plain HTTP: its address is opened as sent.
+void TMainDlg::getRAM_btnClick() { ShellOpenAsIs(GetLink(kRamLinkKey)); }
 
 void TMainDlg::drivers_btnClick() {
   const std::string fesk = ReadMakerValue("Fesk");

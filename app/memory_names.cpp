@@ -154,7 +154,9 @@ std::string ManufacturerName(const std::string& Manufacturer) {
   const std::string key =
       StartsText(Manufacturer, "JEDEC ID:") ? RemovePrefixText(Manufacturer, "JEDEC ID:") : Manufacturer;
   std::string codeKey = key;
-  if (IsBlankSeparatedHex(key)) {
+  // Firmware pads the field with blanks: "80 CE 00 00 " is a byte list too.
+  const std::size_t lastPair = key.find_last_not_of(' ');
+  if (lastPair != std::string::npos && IsBlankSeparatedHex(key.substr(0, lastPair + 1))) {
     codeKey.clear();
     for (char c : key) {
       if (c != ' ') codeKey += c;

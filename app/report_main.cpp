@@ -13,6 +13,7 @@
 #include "app/inventory_source.h"
 #include "app/jedec_names.h"
 #include "app/slot_scan.h"
+#include "support/ansi_text.h"
 #include "support/com_session.h"
 #include "support/console.h"
 #include "support/system_info.h"
@@ -105,7 +106,13 @@ int main(int argc, char** argv) {
     const bool isSmbios = OptionValue("--smbios", argc, argv, i, file);
     if (isSmbios || OptionValue("--save-inventory", argc, argv, i, file)) {
       if (file.empty()) return Fail("option '" + arg.substr(0, arg.find('=')) + "' needs a file name", 2);
-      (isSmbios ? smbiosDump : savePath) = file;
+      // The inventory file layer takes UTF-8 paths; the SMBIOS dump's reader
+      // opens the command line's own text.
+      if (isSmbios) {
+        smbiosDump = file;
+      } else {
+        savePath = Utf8FromAnsi(file);
+      }
       continue;
     }
     std::string format;

@@ -12,4 +12,11 @@ namespace dimmscope {
 // On Windows, environment variables in the name ("%APPDATA%\...") are expanded.
 bool ShellOpen(const std::string& Target);
 
+// The same for an address that came from the network (the downloaded links
+// file): the shell is not asked to expand anything in it, so an address
+// holding "%USERNAME%" or "%COMPUTERNAME%" cannot carry the user's or the
+// machine's name to whichever host it names. (Wine's shell expands them
+// whatever it is asked; GetLink's escaping covers that.)
+bool ShellOpenAsIs(const std::string& Address);
+
 }  // namespace dimmscope

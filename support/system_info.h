@@ -51,6 +51,10 @@ std::string SysNativePath(const std::string& Path);
 // for the calling thread; does nothing where it does not exist. False only
 // when an exception was swallowed.
 bool SetWow64Redirection(bool Disabled);
+// The environment variable `Name` in UTF-8, empty when it is not set. Windows
+// is asked in UTF-16, so a path in it may name folders outside the ANSI code
+// page.
+std::string EnvironmentValue(const char* Name);
 
 // ---------------------------------------------------------------------------
 // The rules, free of system calls

@@ -10,10 +10,12 @@ char DecimalSeparator = '.';
 char TimeSeparator = ':';
 
 std::string FormatSize(std::int64_t Size) {
+  // Only the number goes through the buffer; the unit's label, whatever its
+  // length, is appended whole.
   char buffer[64];
   if (Size < 1024) {
-    std::snprintf(buffer, sizeof buffer, "%-4llu %s", static_cast<unsigned long long>(Size), SizeUnitNames[0].c_str());
-    return buffer;
+    std::snprintf(buffer, sizeof buffer, "%-4llu ", static_cast<unsigned long long>(Size));
+    return buffer + SizeUnitNames[0];
   }
   double q = static_cast<double>(Size) / 1024.0;
   std::size_t level = 1;
@@ -22,8 +24,8 @@ std::string FormatSize(std::int64_t Size) {
     ++level;
   }
   if (q >= 1000.0) {
-    std::snprintf(buffer, sizeof buffer, "%llu %s", static_cast<unsigned long long>(q), SizeUnitNames[level].c_str());
-    return buffer;
+    std::snprintf(buffer, sizeof buffer, "%llu ", static_cast<unsigned long long>(q));
+    return buffer + SizeUnitNames[level];
   }
   // Three significant digits; 999.5 to 1000 rounds up and would switch to the
   // exponent form, so such values are written as the whole number 1000.

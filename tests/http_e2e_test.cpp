@@ -418,5 +418,27 @@ TEST_F(UpdateCheckEndToEnd, SecondCheckWhileOneRunsDoesNothing) {
   EXPECT_EQ(std::stoi(count(after).substr(7)), std::stoi(count(before).substr(7)) + 1);
 }
 
+// The question runs a message loop in which the window can close and free
+// the command; once it returns, nothing of the command may be touched.
+TEST_F(UpdateCheckEndToEnd, ACommandFreedWhileItsQuestionIsOpenIsNotTouched) {
+  SetReply("1.8.0.20");
+  TUpdatePrompts prompts;
+  prompts.EnableMenuItem = [this](bool Enabled) { menuEnabled_ = Enabled; };
+  prompts.Ask = [this](const std::string&) {
+    command_.reset();
+    return AnswerYes;
+  };
+  prompts.Open = [this](const std::string& Address) { opened_.push_back(Address); };
+  command_ = std::make_unique<TUpdateCommand>(checker_, &log_, ExePath(), prompts);
+#ifndef _WIN32
+  command_->SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});
+#endif
+  command_->Checkforupdate1Click();
+  EXPECT_TRUE(RunUntil([this] { return command_ == nullptr; }));
+  Settle(100);
+  EXPECT_TRUE(opened_.empty());
+  EXPECT_FALSE(menuEnabled_);
+}
+
 }  // namespace
 }  // namespace dimmscope

@@ -29,7 +29,9 @@ TUpdateReply ParseUpdateReply(const std::string& Reply, std::uint32_t VH, std::u
   TUpdateReply result;
   result.Version = TTavoVersion(Reply);
   result.ReplyValid = result.Version.IsValid();
-  result.NewVersion = result.Version.IsNewerThanHL(VH, VL);
+  // An invalid reply sets neither flag: "-1.0.0.0" has the highest halves
+  // of all, yet names no version anyone could download.
+  result.NewVersion = result.ReplyValid && result.Version.IsNewerThanHL(VH, VL);
   return result;
 }
 

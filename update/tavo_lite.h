@@ -32,7 +32,8 @@ TProductIdentity ReadProductIdentity(const std::string& ExePath);
 std::string UpdateCheckPathAndQuery(const std::string& ProductName, const std::string& Company,
                                     const TTavoVersion& Version);
 
-// The reply body read as sent: no blank or line break is removed.
+// The reply body read as sent: no blank or line break is removed. Only a
+// valid reply can be a new version.
 struct TUpdateReply {
   TTavoVersion Version;
   bool ReplyValid = false;

@@ -32,7 +32,15 @@ void TUpdateCommand::Checkforupdate1Click() {
 void TUpdateCommand::UpdateCheckDone(TTavoLite& Sender) {
   if (Sender.NewVersion()) {
     LogAdd(log_, "New version of Dimmscope is detected", LogInfo);
-    const std::int32_t answer = prompts_.Ask ? prompts_.Ask(kNewVersionQuestion) : AnswerNo;
+    // While the question is open the window can be closed (from the taskbar,
+    // by taskkill, by the Restart Manager) and destroy this command, the
+    // question's own callback included. Only copies are used until the
+    // token shows the command still lives; if not, the program is ending and
+    // the answer of a box torn down with its owner means nothing.
+    const std::weak_ptr<const bool> alive = alive_;
+    const auto ask = prompts_.Ask;
+    const std::int32_t answer = ask ? ask(kNewVersionQuestion) : AnswerNo;
+    if (alive.expired()) return;
     if (answer == AnswerYes && prompts_.Open) prompts_.Open(HomePageUrl());
   } else if (Sender.ReplyValid()) {
     LogAdd(log_, "Dimmscope is already up to date.", LogInfo);

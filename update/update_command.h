@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "dialogs/msg_dlg.h"
@@ -39,7 +40,9 @@ class TUpdateCommand {
   // check runs, otherwise disables the menu item and starts a check.
   void Checkforupdate1Click();
   // The checker's OnDone: offers the download of a newer version, logs an
-  // up-to-date one, and enables the menu item again.
+  // up-to-date one, and enables the menu item again. The question is modal
+  // and runs a message loop, in which the window may close and free this
+  // command and the checker: then nothing more happens after the answer.
   void UpdateCheckDone(TTavoLite& Sender);
 
   // Checks for this product instead of reading the executable's version
@@ -56,6 +59,9 @@ class TUpdateCommand {
   TUpdatePrompts prompts_;
   TProductIdentity product_;
   bool hasProduct_ = false;
+  // Expires with the command: what a call still on the stack checks after
+  // the question before it touches the command again.
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 }  // namespace dimmscope

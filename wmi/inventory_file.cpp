@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/file_io.h"
+
 namespace dimmscope {
 namespace {
 
@@ -20,6 +22,15 @@ int HexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+// A digit before the exponent, if any.
+bool HasMantissaDigit(const std::string& text) {
+  for (char c : text) {
+    if (c == 'e' || c == 'E') return false;
+    if (IsDigit(c)) return true;
+  }
+  return false;
 }
 
 class TLineParser {
@@ -101,10 +112,15 @@ class TLineParser {
       while (i < text.size() && IsDigit(text[i])) ++i;
       if (i == expStart) Fail("expected digits in the exponent");
     }
-    if (i != text.size() || text == "." || text == "-." || text == "+.") Fail("expected a number");
+    // The mantissa needs a digit: ".e5" or "-.E-3" are no numbers, though
+    // the scan above let them through.
+    if (i != text.size() || !HasMantissaDigit(text)) Fail("expected a number");
     // Too large a real would silently become infinite, which no WMI value is
     // and no inventory can hold; too small ones fade to zero as doubles do.
-    const double value = std::strtod(text.c_str(), nullptr);
+    // Whatever strtod leaves unread would otherwise be dropped without a word.
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size()) Fail("expected a number");
     if (!std::isfinite(value)) Fail("expected a real within the double range");
     return TVariant(value);
   }
@@ -219,11 +235,9 @@ std::string FormatInventory(const TInventory& inventory, const std::vector<std::
 }
 
 void SaveInventoryFile(const std::string& path, const TInventory& inventory, const std::vector<std::string>& comments) {
-  const std::string text = FormatInventory(inventory, comments);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) throw EInventoryError(path + ": cannot create the inventory file");
-  const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-  if (std::fclose(file) != 0 || !written) throw EInventoryError(path + ": cannot write the inventory file");
+  if (!WriteFileBytes(path, FormatInventory(inventory, comments))) {
+    throw EInventoryError(path + ": cannot write the inventory file");
+  }
 }
 
 TInventory ParseInventory(const std::string& text, const std::string& sourceName) {
@@ -280,16 +294,10 @@ TInventory ParseInventory(const std::string& text, const std::string& sourceName
 }
 
 TInventory LoadInventoryFile(const std::string& path) {
-  // C streams rather than iostreams: they keep the Windows exe small.
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) throw EInventoryError(path + ": cannot open the inventory file");
+  // Through the program's file layer, which opens UTF-8 paths in UTF-16 on
+  // Windows: the C library's fopen would take them in the ANSI code page.
   std::string content;
-  char buffer[16384];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw EInventoryError(path + ": cannot read the inventory file");
+  if (!ReadFileBytes(path, content)) throw EInventoryError(path + ": cannot open the inventory file");
   return ParseInventory(content, path);
 }
 

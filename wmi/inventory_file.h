@@ -35,7 +35,8 @@ struct TInventory {
 
 // Parses inventory text; `sourceName` names the file in error messages.
 TInventory ParseInventory(const std::string& text, const std::string& sourceName);
-// Reads and parses a file; throws EInventoryError when it cannot be read.
+// Reads and parses a file (a UTF-8 path, as everywhere in the core); throws
+// EInventoryError when it cannot be read.
 TInventory LoadInventoryFile(const std::string& path);
 
 // The inventory as text that ParseInventory reads back to the same classes,

@@ -83,4 +83,7 @@ bool ShellOpen(const std::string& Target) {
   return started;
 }
 
+// Nothing is ever expanded here.
+bool ShellOpenAsIs(const std::string& Address) { return ShellOpen(Address); }
+
 }  // namespace dimmscope

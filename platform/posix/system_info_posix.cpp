@@ -4,6 +4,8 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "support/system_info.h"
 
 namespace dimmscope {
@@ -36,5 +38,10 @@ bool IsProductInstalled(const std::string& Prefix) {
 std::string SysNativePath(const std::string& Path) { return Path; }
 
 bool SetWow64Redirection(bool) { return true; }
+
+std::string EnvironmentValue(const char* Name) {
+  const char* value = std::getenv(Name);
+  return value != nullptr ? value : std::string();
+}
 
 }  // namespace dimmscope

@@ -1,9 +1,10 @@
-// The window views, the dispatcher and the general error handler.
+// The window views and the dispatcher.
 #include "platform/win32/controls.h"
 
 #include <exception>
 #include <vector>
 
+#include "platform/win32/error_handler_win32.h"
 #include "platform/win32/system_library_win32.h"
 
 namespace dimmscope {
@@ -139,11 +140,6 @@ LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM l
   return CallWindowProcA(original, hwnd, message, wparam, lparam);
 }
 
-std::string& Title() {
-  static std::string title;
-  return title;
-}
-
 }  // namespace
 
 void ForwardNotifications(HWND Window) {
@@ -164,20 +160,6 @@ bool InitCommonControls() {
   controls.dwSize = sizeof(controls);
   controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
   return init(&controls) != FALSE;
-}
-
-void SetApplicationTitle(const std::string& Text) { Title() = Text; }
-const std::string& ApplicationTitle() { return Title(); }
-
-void ShowException(const char* Message) {
-  // A failure that repeats while its message is up (a timer tick every
-  // second) would otherwise stack up one message box per tick.
-  static bool showing = false;
-  if (showing) return;
-  showing = true;
-  HWND owner = GetActiveWindow();
-  MessageBoxA(owner, Message, Title().c_str(), MB_OK | MB_ICONERROR);
-  showing = false;
 }
 
 }  // namespace win

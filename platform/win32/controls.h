@@ -110,7 +110,8 @@ class TListView : public TWindow {
 
 // A window class of the program: messages go to OnMessage of the object
 // whose pointer travels in lpCreateParams. An exception escaping a handler
-// goes to the application's error handler, never into the system's code.
+// goes to the application's error handler (error_handler_win32.h), never into
+// the system's code.
 class TWindowProc {
  public:
   virtual ~TWindowProc();
@@ -134,12 +135,6 @@ void ForwardNotifications(HWND Window);
 // search was limited to the system folder, so the program imports only DLLs
 // that Windows always takes from there.
 bool InitCommonControls();
-
-// The application's general error handler: shows the message in a message
-// box over the main window; the program runs on.
-void SetApplicationTitle(const std::string& Title);
-const std::string& ApplicationTitle();
-void ShowException(const char* Message);
 
 }  // namespace win
 }  // namespace dimmscope

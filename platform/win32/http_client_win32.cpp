@@ -8,9 +8,11 @@
 // winhttp.dll is not one of the DLLs Windows always loads from its own folder,
 // so it is loaded at run time from the system folder by full search rule,
 // never imported: a planted copy beside the program is never picked up.
+#include <exception>
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/error_handler_win32.h"
 #include "platform/win32/system_library_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/win_api.h"
@@ -43,10 +45,14 @@ void Resolve(const TSystemLibrary& Library, const char* Name, T& Out, bool& AllF
   if (Out == nullptr) AllFound = false;
 }
 
-// Loaded once, on first use, and kept for the life of the process: workers
-// abandoned by their callers may still be using it.
+// Loaded once, on first use, and deliberately never freed, like the POSIX
+// side's completion queue. A worker abandoned by its caller (the window closed
+// during the links download or the update check) may still sit in a WinHTTP
+// call, up to its timeout, while the process runs its exit; a static library
+// object would be destroyed then, and its FreeLibrary would unmap the code
+// under that worker. The process's end releases the module.
 const TWinHttpApi& WinHttp() {
-  static const TSystemLibrary library(L"winhttp.dll");
+  static const TSystemLibrary& library = *new TSystemLibrary(L"winhttp.dll");
   static const TWinHttpApi api = [] {
     TWinHttpApi table;
     if (!library) return table;
@@ -182,14 +188,28 @@ std::int32_t FetchOnce(HINTERNET Session, THttpExchange& Exchange, const std::st
 constexpr UINT kCompletionMessage = WM_APP + 0x48;
 constexpr wchar_t kWindowClass[] = L"DimmscopeHttpCompletions";
 
+// A completion runs the caller's handler (the update question, the log), which
+// may throw. As in every window procedure, nothing may unwind into user32's
+// frames (the i686 build's DWARF unwinder cannot cross them and would end in
+// std::terminate): the message goes to the general error handler.
+void Deliver(std::uint64_t RequestId, bool TimedOut) {
+  try {
+    HttpDeliverCompletion(RequestId, TimedOut);
+  } catch (const std::exception& error) {
+    win::ShowException(error.what());
+  } catch (...) {
+    win::ShowException("Unknown error");
+  }
+}
+
 LRESULT CALLBACK CompletionWindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
   if (Message == kCompletionMessage) {
-    HttpDeliverCompletion(static_cast<std::uint64_t>(WParam), false);
+    Deliver(static_cast<std::uint64_t>(WParam), false);
     return 0;
   }
   if (Message == WM_TIMER) {
     KillTimer(Window, WParam);
-    HttpDeliverCompletion(static_cast<std::uint64_t>(WParam), true);
+    Deliver(static_cast<std::uint64_t>(WParam), true);
     return 0;
   }
   return DefWindowProcW(Window, Message, WParam, LParam);

@@ -231,6 +231,16 @@ std::string SysNativePath(const std::string& Path) {
   return SysNativePathFor(Path, system, !system.empty() && IsWow64());
 }
 
+std::string EnvironmentValue(const char* Name) {
+  const std::wstring name = Utf8ToWide(Name);
+  std::wstring value(GetEnvironmentVariableW(name.c_str(), nullptr, 0), L'\0');
+  if (value.empty()) return std::string();
+  const DWORD length = GetEnvironmentVariableW(name.c_str(), &value[0], static_cast<DWORD>(value.size()));
+  if (length == 0 || length >= value.size()) return std::string();
+  value.resize(length);
+  return WideToUtf8(value);
+}
+
 bool SetWow64Redirection(bool Disabled) {
   using TDisable = BOOL(WINAPI*)(PVOID*);
   using TEnable = BOOLEAN(WINAPI*)(BOOLEAN);

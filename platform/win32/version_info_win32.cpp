@@ -88,12 +88,13 @@ std::wstring StringQuery(const TTranslation& Translation, const wchar_t* Name) {
 
 // A file in the system folder as a 32-bit process on 64-bit Windows must
 // name it to read the real 64-bit file; the path as given when that cannot be
-// told, since nothing here may fail.
+// told, since nothing here may fail. Both in the long form past the classic
+// path limit, like every file the program opens.
 std::wstring SysNativeWidePath(const std::string& Path) {
   try {
-    return Utf8ToWide(SysNativePath(Path));
+    return WidePath(SysNativePath(Path));
   } catch (const std::exception&) {
-    return Utf8ToWide(Path);
+    return WidePath(Path);
   }
 }
 
@@ -160,7 +161,10 @@ bool LineValue(const std::vector<std::string>& Lines, const std::string& Name, s
 }  // namespace
 
 std::string GetFileVersion(const std::string& Path) {
-  const std::wstring path = Utf8ToWide(Path);
+  // The long form past the classic limit: an exe deep in a folder tree would
+  // otherwise read as "File not found", and its caption and update check
+  // with it.
+  const std::wstring path = WidePath(Path);
   const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return "File not found";
   const std::vector<unsigned char> block = ReadVersionBlock(path);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Creates the private Wine prefix the Windows tests share (once per build).
+# Creates the private Wine prefix the Windows tests and scripts/run share
+# (once per build), with the window font's substitute.
 set -euo pipefail
 prefix=$1
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -11,3 +12,11 @@ if [ ! -f "$prefix/system.reg" ]; then
   wineserver -w
 fi
 test -f "$prefix/system.reg"
+# Wine has no "MS Sans Serif", the window's font, and falls back to a much
+# wider one that cuts labels off; Liberation Sans (fonts-liberation) draws
+# them as wide as Windows does. Added once, also to an older prefix.
+if ! grep -q '^"MS Sans Serif"="Liberation Sans"' "$prefix/system.reg"; then
+  "$loader" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+    /v "MS Sans Serif" /d "Liberation Sans" /f >/dev/null 2>&1
+  wineserver -w
+fi
