@@ -1,99 +1,65 @@
-// Scriptable WMI provider for the query-layer tests.
+// The tests' WMI provider.
 #include "tests/fake_wmi_provider.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
 namespace dimmscope::testing {
 namespace {
 
-class TFakeInstanceObject : public IWmiInstance {
+// One object plays each part in turn: the locator, the service, the
+// enumerator of a query and each instance it serves.
+class TFake : public IWmiLocator, public IWmiService, public IWmiEnumerator, public IWmiInstance {
  public:
-  TFakeInstanceObject(TFakeWmi& wmi, const TFakeInstance& data, int index) : wmi_(wmi), data_(data), index_(index) {}
-  TVariant AsVariant() override { return TVariant(std::make_shared<TVariantObject>()); }
+  explicit TFake(TFakeWmi& wmi) : wmi_(wmi) {}
+  std::shared_ptr<IWmiService> ConnectServer(const std::string&, const std::string&, const std::string&,
+                                             const std::string&) override {
+    return std::make_shared<TFake>(wmi_);
+  }
+  void SetImpersonationLevel(int) override {}
+  std::unique_ptr<IWmiEnumerator> ExecQuery(const std::string& query, const std::string&, int) override {
+    if (wmi_.FailQuery) throw std::runtime_error("Invalid class");
+    auto enumerator = std::make_unique<TFake>(wmi_);
+    enumerator->className_ = query.substr(query.rfind(' ') + 1);
+    return enumerator;
+  }
+  TVariant GetClass(const std::string&) override { return TVariant(); }
+  std::unique_ptr<IWmiInstance> Next() override {
+    if (served_++ == wmi_.FailNextAfter) throw std::runtime_error("enumeration failed");
+    const auto& all = wmi_.Data.Instances;
+    while (next_ < all.size() && all[next_].ClassName != className_) ++next_;
+    if (next_ == all.size()) return nullptr;
+    auto instance = std::make_unique<TFake>(wmi_);
+    instance->instance_ = &all[next_++];
+    return instance;
+  }
+  TVariant AsVariant() override { return TVariant(); }
   std::vector<std::string> PropertyNames() override {
     if (wmi_.FailListNames) throw std::runtime_error("Properties_ cannot be enumerated");
     std::vector<std::string> names;
-    for (const auto& p : data_.Properties) names.push_back(p.first);
+    for (const auto& property : instance_->Properties) names.push_back(property.first);
     return names;
   }
   TVariant PropertyValue(const std::string& name) override {
-    ++wmi_.ValueReads;
-    if (index_ == wmi_.FailValueAtInstance) throw std::runtime_error("value read failed");
-    for (const auto& p : data_.Properties) {
-      if (p.first == name) return p.second;
-    }
-    return TVariant::Null();
+    const auto& properties = instance_->Properties;
+    const auto found = std::find_if(properties.begin(), properties.end(),
+                                    [&](const auto& property) { return property.first == name; });
+    return found == properties.end() ? TVariant::Null() : found->second;
   }
 
  private:
   TFakeWmi& wmi_;
-  const TFakeInstance& data_;
-  int index_;
-};
-
-class TFakeEnumerator : public IWmiEnumerator {
- public:
-  TFakeEnumerator(TFakeWmi& wmi, const std::vector<TFakeInstance>* instances) : wmi_(wmi), instances_(instances) {}
-  std::unique_ptr<IWmiInstance> Next() override {
-    if (wmi_.FailNextAfter >= 0 && next_ >= static_cast<std::size_t>(wmi_.FailNextAfter)) {
-      throw std::runtime_error("enumeration failed");
-    }
-    if (instances_ == nullptr || next_ >= instances_->size()) return nullptr;
-    const int index = static_cast<int>(next_);
-    return std::make_unique<TFakeInstanceObject>(wmi_, (*instances_)[next_++], index);
-  }
-
- private:
-  TFakeWmi& wmi_;
-  const std::vector<TFakeInstance>* instances_;
+  std::string className_;
   std::size_t next_ = 0;
-};
-
-class TFakeService : public IWmiService {
- public:
-  explicit TFakeService(TFakeWmi& wmi) : wmi_(wmi) {}
-  void SetImpersonationLevel(int level) override { wmi_.ImpersonationLevel = level; }
-  std::unique_ptr<IWmiEnumerator> ExecQuery(const std::string& query, const std::string& language, int flags) override {
-    ++wmi_.Queries;
-    wmi_.LastQuery = query;
-    wmi_.LastLanguage = language;
-    wmi_.LastFlags = flags;
-    if (wmi_.FailQuery) throw std::runtime_error("Invalid class");
-    const std::string prefix = "SELECT * FROM ";
-    const auto found = wmi_.Classes.find(query.substr(prefix.size()));
-    return std::make_unique<TFakeEnumerator>(wmi_, found == wmi_.Classes.end() ? nullptr : &found->second);
-  }
-  TVariant GetClass(const std::string&) override { return TVariant(std::make_shared<TVariantObject>()); }
-
- private:
-  TFakeWmi& wmi_;
-};
-
-class TFakeLocator : public IWmiLocator {
- public:
-  explicit TFakeLocator(TFakeWmi& wmi) : wmi_(wmi) {}
-  std::shared_ptr<IWmiService> ConnectServer(const std::string& server, const std::string& nameSpace,
-                                             const std::string&, const std::string&) override {
-    ++wmi_.Connects;
-    wmi_.LastServer = server;
-    wmi_.LastNameSpace = nameSpace;
-    if (wmi_.FailConnect) throw std::runtime_error("Access denied");
-    return std::make_shared<TFakeService>(wmi_);
-  }
-
- private:
-  TFakeWmi& wmi_;
+  int served_ = 0;
+  const TInventoryInstance* instance_ = nullptr;
 };
 
 }  // namespace
 
-TWmiLocatorFactory TFakeWmi::Factory() {
-  return [this]() -> std::unique_ptr<IWmiLocator> {
-    ++LocatorsCreated;
-    if (FailCreateLocator) throw std::runtime_error("Invalid class string");
-    return std::make_unique<TFakeLocator>(*this);
-  };
+TWmiLocatorFactory FakeWmi(std::shared_ptr<TFakeWmi> wmi) {
+  return [wmi] { return std::unique_ptr<IWmiLocator>(std::make_unique<TFake>(*wmi)); };
 }
 
 std::string FixturePath(const std::string& name) {

@@ -1,52 +1,28 @@
-// A scriptable WMI provider for tests: instances given in code, failures
-// injected at any operation, and a count of the calls made.
+// A WMI provider for tests: instances given as an inventory file's text and
+// failures injected at the steps callers must survive.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
-#include <utility>
-#include <vector>
 
+#include "wmi/inventory_file.h"
 #include "wmi/wmi_provider.h"
 
 namespace dimmscope::testing {
 
-struct TFakeInstance {
-  std::vector<std::pair<std::string, TVariant>> Properties;
-};
-
 struct TFakeWmi {
-  std::map<std::string, std::vector<TFakeInstance>> Classes;  // by class name
-  bool FailCreateLocator = false;
-  bool FailConnect = false;
+  explicit TFakeWmi(const std::string& Inventory = "") : Data(ParseInventory(Inventory, "fake.ini")) {}
+  TInventory Data;  // served in file order, each instance with its own names
   bool FailQuery = false;
-  bool FailListNames = false;    // like Wine, which cannot enumerate Properties_
-  int FailValueAtInstance = -1;  // reading any value of this instance throws
-  int FailNextAfter = -1;        // enumeration throws after this many instances
-
-  // Observed calls.
-  int LocatorsCreated = 0;
-  int Connects = 0;
-  int Queries = 0;
-  int ValueReads = 0;
-  int ImpersonationLevel = 0;
-  std::string LastQuery;
-  std::string LastLanguage;
-  int LastFlags = 0;
-  std::string LastServer, LastNameSpace;
-
-  TWmiLocatorFactory Factory();
+  bool FailListNames = false;  // like Wine, which cannot enumerate Properties_
+  int FailNextAfter = -1;      // enumeration throws after this many instances
 };
 
-// Installs `wmi` as the process's provider for the lifetime of the object.
-class TFakeWmiScope {
- public:
-  explicit TFakeWmiScope(std::shared_ptr<TFakeWmi> wmi) : scope_(wmi->Factory()) {}
-
- private:
-  TScopedWmiLocatorFactory scope_;
-};
+// A locator factory serving `wmi`, or the instances of an inventory text.
+TWmiLocatorFactory FakeWmi(std::shared_ptr<TFakeWmi> wmi);
+inline TWmiLocatorFactory FakeWmi(const std::string& Inventory) {
+  return FakeWmi(std::make_shared<TFakeWmi>(Inventory));
+}
 
 // Absolute path of a file in tests/fixtures.
 std::string FixturePath(const std::string& name);

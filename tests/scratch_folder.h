@@ -16,13 +16,15 @@
 
 namespace dimmscope {
 
+// The filesystem path of a UTF-8 path string.
+inline std::filesystem::path FsPath(const std::string& Utf8) { return std::filesystem::u8path(Utf8); }
+
 class TScratchFolder {
  public:
   TScratchFolder() {
-    std::random_device random;
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    const std::string name = "dimmscope-test-" + std::to_string(random()) + "-" + std::to_string(ticks);
-    path_ = std::filesystem::temp_directory_path() / name;
+    path_ = std::filesystem::temp_directory_path() /
+            ("dimmscope-test-" + std::to_string(std::random_device()()) + "-" + std::to_string(ticks));
     std::filesystem::create_directories(path_);
   }
   ~TScratchFolder() {
@@ -34,15 +36,14 @@ class TScratchFolder {
 
   // The UTF-8 path of `Name` inside the folder (the folder itself for "").
   std::string Path(const std::string& Name = std::string()) const {
-    return Name.empty() ? path_.u8string() : (path_ / std::filesystem::u8path(Name)).u8string();
+    return Name.empty() ? path_.u8string() : (path_ / FsPath(Name)).u8string();
   }
   const std::filesystem::path& Native() const { return path_; }
   // The names of everything in the folder: what a write left behind.
   std::set<std::string> EntryNames() const {
     std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
       names.insert(entry.path().filename().u8string());
-    }
     return names;
   }
 
@@ -56,8 +57,5 @@ inline std::string FileContents(const std::string& Path) {
   EXPECT_TRUE(ReadFileBytes(Path, bytes)) << Path;
   return bytes;
 }
-
-// The filesystem path of a UTF-8 path string.
-inline std::filesystem::path FsPath(const std::string& Utf8) { return std::filesystem::u8path(Utf8); }
 
 }  // namespace dimmscope
