@@ -94,7 +94,7 @@ std::string TSmbiosBuilder::Dump(std::uint8_t major, std::uint8_t minor) const {
   return dump + table_;
 }
 
-std::vector<TSampleDump> SampleDumps() {
+std::vector<TSampleDump> SampleDumps(bool unreadableToo) {
   const auto rows = ReadCaseTableB("smbios_dumps.txt");
   if (rows.empty()) throw std::runtime_error("cannot read tests/cases/smbios_dumps.txt");
   std::vector<TSampleDump> dumps;
@@ -113,7 +113,7 @@ std::vector<TSampleDump> SampleDumps() {
     if (kind == "field" || kind == "defaults" || kind == "poke" || kind == "cut") continue;
     if (kind == "dump") {
       b = TSmbiosBuilder();
-      dumps.push_back({rest.at(0), ""});
+      dumps.push_back({rest.at(0), "", rest.size() > 2 && rest[2] == "unreadable"});
       version = rest.at(1);
     } else if (kind == "array" || kind == "device") {
       std::vector<std::string> fields = defaults[kind];
@@ -129,6 +129,10 @@ std::vector<TSampleDump> SampleDumps() {
     }
     dumps.back().Bytes = b.Dump(static_cast<std::uint8_t>(std::stoi(version)),
                                 static_cast<std::uint8_t>(std::stoi(version.substr(version.find('.') + 1))));
+  }
+  if (!unreadableToo) {
+    dumps.erase(std::remove_if(dumps.begin(), dumps.end(), [](const TSampleDump& d) { return d.Unreadable; }),
+                dumps.end());
   }
   return dumps;
 }

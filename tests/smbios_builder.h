@@ -37,8 +37,10 @@ class TSmbiosBuilder {
 struct TSampleDump {
   std::string Name;  // file name
   std::string Bytes;
+  bool Unreadable = false;  // by any reader
 };
-// The dumps of tests/cases/smbios_dumps.txt; throws when it cannot be read.
-std::vector<TSampleDump> SampleDumps();
+// The dumps of tests/cases/smbios_dumps.txt, but for those no reader can make
+// sense of unless asked; throws when the file cannot be read.
+std::vector<TSampleDump> SampleDumps(bool unreadableToo = false);
 
 }  // namespace dimmscope::testing

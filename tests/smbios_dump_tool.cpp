@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
     std::fputs("Usage: smbios_dump_tool FOLDER\n", stderr);
     return 2;
   }
-  for (const auto& dump : dimmscope::testing::SampleDumps()) {  // an unreadable description throws
+  for (const auto& dump : dimmscope::testing::SampleDumps(true)) {  // an unreadable description throws
     const std::string path = std::string(argv[1]) + "/" + dump.Name;
     if (!(std::ofstream(path, std::ios::binary) << dump.Bytes)) {
       std::fprintf(stderr, "smbios_dump_tool: cannot write %s\n", path.c_str());
