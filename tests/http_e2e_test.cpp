@@ -1,13 +1,14 @@
 // The network jobs end to end against tests/http_server.py (started by
 // tests/http_e2e.sh, which names it in DIMMSCOPE_SERVER): the HTTP client's
-// limits, the links-file download and the update check with the menu
-// command's reactions. Completions arrive through the message loop (Windows)
-// or the completion pump (elsewhere), as in the program.
+// profile and limits, the links-file download and the update check with the
+// menu command's reactions. Completions arrive through the message loop
+// (Windows) or the completion pump (elsewhere), as in the program.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <regex>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "support/file_io.h"
 #include "support/run_log.h"
 #include "support/text_helpers.h"
+#include "tests/case_table_b.h"
 #include "tests/scratch_folder.h"
 #include "update/file_grabber.h"
 #include "update/http_client.h"
@@ -27,14 +29,10 @@
 namespace dimmscope {
 namespace {
 
-std::string Server() {
-  const char* server = std::getenv(kServerOverrideVariable);
+// The test server, and an address on it that refuses connections.
+std::string Server(const char* Variable = kServerOverrideVariable) {
+  const char* server = std::getenv(Variable);
   return server != nullptr ? server : "";
-}
-
-std::string RefusedServer() {
-  const char* port = std::getenv("DIMMSCOPE_REFUSED_PORT");
-  return std::string("http://127.0.0.1:") + (port != nullptr ? port : "1");
 }
 
 // Turns the message loop until `Done` holds or `Milliseconds` have passed.
@@ -50,48 +48,61 @@ void Settle(int Milliseconds) {
 }
 
 struct TResult {
-  int Calls = 0;
   std::int32_t Code = -1;
   std::int32_t Status = 0;
   std::string Body;
-  std::thread::id Thread;
 };
 
+// A request with the program's profile. Its completion must come once, on this
+// thread, within 5 s past its timeout.
 TResult Get(const std::string& Url, std::int32_t Timeout = 10) {
   TMemoryStream stream;
   TResult result;
+  int calls = 0;
   THttpClient client;
   CustomizeHttpClient(client);
   client.Timeout = Timeout;
   client.URL = Url;
   client.RcvdStream = &stream;
+  const std::thread::id thread = std::this_thread::get_id();
   client.OnRequestDone = [&](THttpClient& Sender, std::int32_t Code) {
-    ++result.Calls;
-    result.Code = Code;
-    result.Status = Sender.StatusCode();
-    result.Thread = std::this_thread::get_id();
+    ++calls;
+    result = {Code, Sender.StatusCode(), ""};
+    EXPECT_EQ(std::this_thread::get_id(), thread);
   };
   client.GetASync();
-  RunUntil([&] { return result.Calls > 0; }, (Timeout + 5) * 1000);
+  RunUntil([&] { return calls > 0; }, (Timeout + 5) * 1000);
   Settle(100);
+  EXPECT_EQ(calls, 1) << Url;
   result.Body = stream.Bytes();
   return result;
 }
 
-// The log's entries as "Level|Text", oldest first.
-std::vector<std::string> Entries(const TRunLog& Log) {
-  std::vector<std::string> entries;
-  for (auto line = Log.Lines().rbegin(); line != Log.Lines().rend(); ++line) {
-    const std::size_t first = line->find('\t'), second = line->find('\t', first + 1);
-    entries.push_back(line->substr(0, first) + "|" + line->substr(second + 1));
+// An outcome as tests/cases/http_requests.txt shows it: the status and the body
+// (its size when large), or the error.
+std::string Outcome(const TResult& Result) {
+  static const std::map<std::int32_t, std::string> kErrors = {{kHttpErrorTooManyRedirects, "too many redirects"},
+                                                              {kHttpErrorBodyTooLarge, "too large"},
+                                                              {kHttpErrorCannotConnect, "refused"},
+                                                              {kHttpErrorTimeout, "timeout"}};
+  if (Result.Code != 0) {
+    return (kErrors.count(Result.Code) ? kErrors.at(Result.Code) : "error") +
+           (Result.Body.empty() ? "" : " and a body");
   }
-  return entries;
+  const std::string body = Result.Body.size() > 100 ? std::to_string(Result.Body.size()) + " bytes" : Result.Body;
+  return std::to_string(Result.Status) + " " + body;
 }
 
-std::string ReadText(const std::string& Path) {
-  std::string bytes;
-  ReadFileBytes(Path, bytes);
-  return bytes;
+// The log's entries as "Level: Text", oldest first and " / " between them,
+// with the times and the error codes (which differ between platforms) as #.
+std::string Entries(const TRunLog& Log) {
+  std::string entries;
+  for (auto line = Log.Lines().rbegin(); line != Log.Lines().rend(); ++line) {
+    const std::size_t first = line->find('\t'), second = line->find('\t', first + 1);
+    entries += (entries.empty() ? "" : " / ") + line->substr(0, first) + ": " + line->substr(second + 1);
+  }
+  return std::regex_replace(std::regex_replace(entries, std::regex(" [0-9]+ms"), " #ms"),
+                            std::regex("error \\([1-9][0-9]*\\)"), "error (#)");
 }
 
 class HttpEndToEnd : public ::testing::Test {
@@ -99,323 +110,124 @@ class HttpEndToEnd : public ::testing::Test {
   void SetUp() override { ASSERT_FALSE(Server().empty()) << "run through tests/http_e2e.sh"; }
 };
 
-TEST_F(HttpEndToEnd, ClientSendsTheProfileAndReportsAnyStatusAsComplete) {
-  const TResult echo = Get(Server() + "/echo");
-  EXPECT_EQ(echo.Code, 0);
-  EXPECT_EQ(echo.Status, 200);
-  EXPECT_EQ(echo.Thread, std::this_thread::get_id());
-  EXPECT_EQ(echo.Calls, 1);
-  EXPECT_NE(echo.Body.find("User-Agent: Mozilla/5.0\r\n"), std::string::npos) << echo.Body;
-  EXPECT_NE(echo.Body.find("Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"),
-            std::string::npos)
-      << echo.Body;
-  EXPECT_NE(echo.Body.find("Accept-Language: fr,fr-fr;q=0.8,en-us;q=0.5,en;q=0.3\r\n"), std::string::npos) << echo.Body;
-
-  const TResult missing = Get(Server() + "/reply?status=404&body=gone");
-  EXPECT_EQ(missing.Code, 0);
-  EXPECT_EQ(missing.Status, 404);
-  EXPECT_EQ(missing.Body, "gone");
-}
-
-TEST_F(HttpEndToEnd, FiveRedirectsAreFollowedSixFail) {
-  const TResult five = Get(Server() + "/redirect/5");
-  EXPECT_EQ(five.Code, 0);
-  EXPECT_EQ(five.Status, 200);
-  EXPECT_EQ(five.Body, "arrived after 5");
-  const TResult six = Get(Server() + "/redirect/6");
-  EXPECT_EQ(six.Code, kHttpErrorTooManyRedirects);
-  EXPECT_EQ(six.Calls, 1);
-  EXPECT_EQ(six.Body, "");
-}
-
-TEST_F(HttpEndToEnd, BodiesBeyondTheCapAndCutBodiesFail) {
-  const TResult atCap = Get(Server() + "/big?size=" + std::to_string(kHttpMaxBodyBytes));
-  EXPECT_EQ(atCap.Code, 0);
-  EXPECT_EQ(atCap.Body.size(), kHttpMaxBodyBytes);
-  EXPECT_EQ(Get(Server() + "/big").Code, kHttpErrorBodyTooLarge);
-  const TResult chunked = Get(Server() + "/big?chunked=1&size=" + std::to_string(kHttpMaxBodyBytes + 4096));
-  EXPECT_EQ(chunked.Code, kHttpErrorBodyTooLarge);
-  EXPECT_EQ(chunked.Body, "");
-  const TResult cut = Get(Server() + "/cut");
-  EXPECT_NE(cut.Code, 0);
-  EXPECT_EQ(cut.Calls, 1);
-  EXPECT_EQ(cut.Body, "");
+// Any status completes a request; redirects, the body cap and cut bodies.
+TEST_F(HttpEndToEnd, RequestsEndAsTheirTableSays) {
+  const auto rows = testing::ReadCaseTableB("http_requests.txt");
+  ASSERT_FALSE(rows.empty());
+  for (const auto& row : rows) EXPECT_EQ(Outcome(Get(Server() + row.Fields.at(0))), row.Fields.at(1)) << row.Fields[0];
 }
 
 TEST_F(HttpEndToEnd, RefusedConnectionAndSilentServerEndWithAnError) {
-  const TResult refused = Get(RefusedServer() + "/x");
-  EXPECT_EQ(refused.Code, kHttpErrorCannotConnect);
-  EXPECT_EQ(refused.Calls, 1);
-
+  EXPECT_EQ(Outcome(Get(Server("DIMMSCOPE_REFUSED_SERVER") + "/x")), "refused");
+  // Get gives up 5 s after the timeout: a deadline too late leaves no call.
   const auto start = std::chrono::steady_clock::now();
-  const TResult silent = Get(Server() + "/silent", 2);
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_EQ(silent.Code, kHttpErrorTimeout);
-  EXPECT_EQ(silent.Calls, 1);
-  EXPECT_GE(seconds, 1.8);
-  EXPECT_LT(seconds, 6.0);
+  EXPECT_EQ(Outcome(Get(Server() + "/silent", 2)), "timeout");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1900));  // and never early
 }
 
 TEST_F(HttpEndToEnd, AbandonedRequestsNeverReport) {
-  int calls = 0;
-  {
-    THttpClient client;
-    client.URL = Server() + "/reply?delay=300&body=late";
-    client.OnRequestDone = [&](THttpClient&, std::int32_t) { ++calls; };
-    client.GetASync();
-  }
-  THttpClient client;
   TMemoryStream stream;
-  std::vector<std::int32_t> codes;
-  client.RcvdStream = &stream;
-  client.OnRequestDone = [&](THttpClient&, std::int32_t Code) { codes.push_back(Code); };
-  client.URL = Server() + "/reply?delay=300&body=first";
-  client.GetASync();
-  client.URL = Server() + "/reply?body=second";
-  client.GetASync();  // abandons the first
-  EXPECT_TRUE(RunUntil([&] { return !codes.empty(); }));
-  Settle(700);
-  EXPECT_EQ(calls, 0);
-  EXPECT_EQ(codes, std::vector<std::int32_t>{0});
-  EXPECT_EQ(stream.Bytes(), "second");
-}
-
-TEST_F(HttpEndToEnd, AStartThatFailsThrows) {
-  THttpClient client;
-  client.URL = "ftp://127.0.0.1/file";
-  EXPECT_THROW(client.GetASync(), std::runtime_error);
-  EXPECT_FALSE(client.Running());
-}
-
-class FileGrabberEndToEnd : public HttpEndToEnd {
- protected:
-  TScratchFolder folder_;
-  TRunLog log_{"", 100, true};
-  TFileGrabber grabber_{&log_};
-  int done_ = 0;
-
-  void DownloadAndWait(const std::string& Url, const std::string& FileName) {
-    done_ = 0;
-    grabber_.Download(Url, FileName, [this](TFileGrabber&) { ++done_; });
-    EXPECT_TRUE(RunUntil([this] { return done_ > 0; }));
-    Settle(100);
-    EXPECT_EQ(done_, 1);
-  }
-};
-
-TEST_F(FileGrabberEndToEnd, CompletedDownloadReplacesTheFileAndLogsTheTime) {
-  const std::string file = folder_.Path("dimmscope.ini");
-  ASSERT_TRUE(WriteFileBytes(file, "old links"));
-  DownloadAndWait(LinksFileUrl(), file);
-  EXPECT_EQ(ReadText(file), "[links]\r\nram=http://www.example.com/ram\r\n");
-  ASSERT_EQ(Entries(log_).size(), 1u);
-  EXPECT_TRUE(std::regex_match(Entries(log_)[0], std::regex("Info\\|File downloaded in [0-9]+ms"))) << Entries(log_)[0];
-  EXPECT_EQ(grabber_.StatusCode(), 200);
-}
-
-TEST_F(FileGrabberEndToEnd, ErrorStatusWithABodyIsStillSaved) {
-  const std::string file = folder_.Path("page.html");
-  DownloadAndWait(Server() + "/reply?status=500&body=oops", file);
-  EXPECT_EQ(ReadText(file), "oops");
-  EXPECT_EQ(grabber_.StatusCode(), 500);
-  ASSERT_EQ(Entries(log_).size(), 1u);
-  EXPECT_EQ(Entries(log_)[0].rfind("Info|File downloaded in ", 0), 0u);
-}
-
-TEST_F(FileGrabberEndToEnd, FailuresLogTheCodeAndLeaveTheEarlierFile) {
-  const std::string file = folder_.Path("dimmscope.ini");
-  ASSERT_TRUE(WriteFileBytes(file, "earlier links"));
-  DownloadAndWait(RefusedServer() + kLinksFilePath, file);
-  DownloadAndWait(Server() + "/cut", file);
-  EXPECT_EQ(ReadText(file), "earlier links");
-  const auto entries = Entries(log_);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0], "Error|File downloaded : Server error (" + std::to_string(kHttpErrorCannotConnect) + ")");
-  EXPECT_TRUE(std::regex_match(entries[1], std::regex("Error\\|File downloaded : Server error \\([1-9][0-9]*\\)")))
-      << entries[1];
-}
-
-TEST_F(FileGrabberEndToEnd, EmptyFileNameKeepsTheBodyInMemory) {
-  DownloadAndWait(Server() + "/reply?body=kept", "");
-  EXPECT_EQ(grabber_.Stream().Bytes(), "kept");
-  EXPECT_TRUE(std::filesystem::is_empty(folder_.Native()));
-}
-
-TEST_F(FileGrabberEndToEnd, SecondDownloadAbandonsTheFirst) {
-  const std::string first = folder_.Path("first.txt"), second = folder_.Path("second.txt");
-  done_ = 0;
-  grabber_.Download(Server() + "/reply?delay=300&body=one", first, [this](TFileGrabber&) { ++done_; });
-  grabber_.Download(Server() + "/reply?body=two", second, [this](TFileGrabber&) { ++done_; });
-  EXPECT_TRUE(RunUntil([this] { return done_ > 0; }));
-  Settle(700);
-  EXPECT_EQ(done_, 1);
-  EXPECT_EQ(ReadText(second), "two");
-  EXPECT_FALSE(std::filesystem::exists(FsPath(first)));
-  EXPECT_EQ(Entries(log_).size(), 1u);
-}
-
-TEST_F(FileGrabberEndToEnd, UnwritableDestinationIsLoggedAndDoneStillRuns) {
-  DownloadAndWait(Server() + "/reply?body=x", folder_.Path("missing/folder/file.ini"));
-  const auto entries = Entries(log_);
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1].rfind("Error|File downloaded : Cannot write ", 0), 0u) << entries[1];
-}
-
-// The update check through the menu command, as the main window runs it.
-class UpdateCheckEndToEnd : public HttpEndToEnd {
- protected:
-  void SetUp() override {
-    HttpEndToEnd::SetUp();
-    TUpdatePrompts prompts;
-    prompts.EnableMenuItem = [this](bool Enabled) { menuEnabled_ = Enabled; };
-    prompts.Ask = [this](const std::string& Question) {
-      questions_.push_back(Question);
-      return answer_;
+  std::vector<std::string> done;
+  const auto start = [&](THttpClient& Client, const std::string& Query) {
+    Client.RcvdStream = &stream;
+    Client.OnRequestDone = [&](THttpClient&, std::int32_t Code) {
+      done.push_back(std::to_string(Code) + " " + stream.Bytes());
     };
-    prompts.Open = [this](const std::string& Address) { opened_.push_back(Address); };
-    command_ = std::make_unique<TUpdateCommand>(checker_, &log_, ExePath(), prompts);
-#ifndef _WIN32
-    // Executables here carry no version resource; the Windows build reads its own.
-    command_->SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});
-#endif
-  }
+    Client.URL = Server() + "/reply?" + Query;
+    Client.GetASync();
+  };
+  start(*std::make_unique<THttpClient>(), "delay=300&body=late");  // destroyed while it runs
+  THttpClient client;
+  start(client, "delay=300&body=first");
+  start(client, "body=second");  // abandons the first
+  EXPECT_TRUE(RunUntil([&] { return !done.empty(); }));
+  Settle(700);
+  EXPECT_EQ(done, std::vector<std::string>{"0 second"});
+}
 
-  static std::string ExePath() {
+TEST_F(HttpEndToEnd, DownloadsReplaceTheFileAndFailuresLeaveIt) {
+  TScratchFolder folder;
+  TRunLog log("", 100, true);
+  TFileGrabber grabber(&log);
+  int done = 0;
+  const auto download = [&](const std::string& Url, const std::string& FileName) {
+    done = 0;
+    grabber.Download(Url, FileName, [&](TFileGrabber&) { ++done; });
+    EXPECT_TRUE(RunUntil([&] { return done > 0; }));
+    Settle(100);
+    EXPECT_EQ(done, 1);
+  };
+  const std::string file = folder.Path("dimmscope.ini"), unwritable = folder.Path("missing/folder/file.ini");
+  const std::string links = "[links]\r\nram=http://www.example.com/ram\r\n";
+  ASSERT_TRUE(WriteFileBytes(file, "old links"));
+  download(LinksFileUrl(), file);
+  EXPECT_EQ(FileContents(file), links);
+  EXPECT_EQ(grabber.StatusCode(), 200);
+  download(Server("DIMMSCOPE_REFUSED_SERVER") + kLinksFilePath, file);
+  download(Server() + "/cut", file);
+  EXPECT_EQ(FileContents(file), links);
+  download(Server() + "/reply?body=x", unwritable);
+  EXPECT_EQ(Entries(log),
+            "Info: File downloaded in #ms / Error: File downloaded : Server error (#) / "
+            "Error: File downloaded : Server error (#) / Info: File downloaded in #ms / "
+            "Error: File downloaded : Cannot write " +
+                unwritable);
+}
+
+// The update check through the menu command as the main window runs it, the
+// program being 1.8.0.19, against the replies of tests/cases/update_check.txt.
+TEST_F(HttpEndToEnd, UpdateChecksGoAsTheirTableSays) {
+  TRunLog log("", 100, true);
+  TTavoLite checker(&log, "Dimmscope");
+  bool menuEnabled = true;
+  std::int32_t answer = AnswerNo;
+  int questions = 0;
+  std::string opened, request;
+  TUpdatePrompts prompts;
+  prompts.EnableMenuItem = [&](bool Enabled) { menuEnabled = Enabled; };
+  prompts.Ask = [&](const std::string&) {
+    ++questions;
+    return answer;
+  };
+  prompts.Open = [&](const std::string& Address) { opened += Address; };
 #ifdef _WIN32
-    return ::testing::internal::GetArgvs()[0];
+  // Reads what it poses as from its version resource (win32/http_e2e.rc).
+  TUpdateCommand command(checker, &log, ::testing::internal::GetArgvs()[0], prompts);
 #else
-    return "/proc/self/exe";
+  TUpdateCommand command(checker, &log, "/proc/self/exe", prompts);
+  command.SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});  // executables here carry no version resource
 #endif
+  for (const auto& row : testing::ReadCaseTableB("update_check.txt")) {
+    SCOPED_TRACE("update_check.txt:" + std::to_string(row.Line));
+    ASSERT_GE(row.Fields.size(), 4u);
+    const std::string control = "/__control?reply=" + UrlEncode(row.Fields[0]);
+    ASSERT_EQ(Get(Server() + control + (row.Fields.size() > 4 ? row.Fields[4] : "")).Body, "ok");
+    log = TRunLog("", 100, true);
+    questions = 0;
+    opened.clear();
+    answer = row.Fields[1] == "yes" ? AnswerYes : AnswerNo;
+    for (int click = row.Fields.size() > 5 ? std::stoi(row.Fields[5]) : 1; click > 0; --click) {
+      command.Checkforupdate1Click();
+    }
+    EXPECT_FALSE(menuEnabled);
+    EXPECT_TRUE(RunUntil([&] { return menuEnabled; }));
+    EXPECT_EQ(Entries(log),
+              "Info: Self update check... / Info: Dimmscope Update self check : Initialization / " + row.Fields[2]);
+    EXPECT_EQ(questions, row.Fields[1] == "-" ? 0 : 1);
+    EXPECT_EQ(opened, row.Fields[3].empty() ? "" : Server() + row.Fields[3]);
+    request = Get(Server() + "/__last_check").Body;
+    EXPECT_EQ(request.substr(request.rfind("count: ")), "count: 1\r\n");  // one request a check
   }
-
-  void SetReply(const std::string& Reply, const std::string& Extra = "") {
-    ASSERT_EQ(Get(Server() + "/__control?reply=" + UrlEncode(Reply) + Extra).Body, "ok");
-  }
-
-  // Runs the menu command and waits for the menu item to come back.
-  void CheckAndWait() {
-    command_->Checkforupdate1Click();
-    EXPECT_FALSE(menuEnabled_);
-    EXPECT_TRUE(checker_.Busy());
-    EXPECT_TRUE(RunUntil([this] { return menuEnabled_; }));
-    EXPECT_FALSE(checker_.Busy());
-  }
-
-  // Entries after the two every check starts with.
-  std::vector<std::string> Outcome() {
-    auto entries = Entries(log_);
-    EXPECT_GE(entries.size(), 3u);
-    if (entries.size() < 2) return entries;
-    EXPECT_EQ(entries[0], "Info|Self update check...");
-    EXPECT_EQ(entries[1], "Info|Dimmscope Update self check : Initialization");
-    return std::vector<std::string>(entries.begin() + 2, entries.end());
-  }
-
-  TRunLog log_{"", 100, true};
-  TTavoLite checker_{&log_, "Dimmscope"};
-  std::unique_ptr<TUpdateCommand> command_;
-  bool menuEnabled_ = true;
-  std::int32_t answer_ = AnswerNo;
-  std::vector<std::string> questions_, opened_;
-};
-
-const std::regex kRepliedNew("Info\\|Dimmscope Update self check : Server replied 1\\.8\\.0\\.20 in [0-9]+ms");
-
-TEST_F(UpdateCheckEndToEnd, NewerVersionAsksAndYesOpensTheHomePage) {
-  SetReply("1.8.0.20");
-  answer_ = AnswerYes;
-  CheckAndWait();
-  EXPECT_TRUE(checker_.NewVersion());
-  EXPECT_TRUE(checker_.ReplyValid());
-  const auto outcome = Outcome();
-  ASSERT_EQ(outcome.size(), 2u);
-  EXPECT_TRUE(std::regex_match(outcome[0], kRepliedNew)) << outcome[0];
-  EXPECT_EQ(outcome[1], "Info|New version of Dimmscope is detected");
-  EXPECT_EQ(questions_,
-            std::vector<std::string>{"A new version of Dimmscope is available. Do you want to download update now ?"});
-  EXPECT_EQ(opened_, std::vector<std::string>{Server() + "/"});
-
-  // The query, byte for byte, from the executable's version information.
-  const std::string request = Get(Server() + "/__last_check").Body;
+  // The query, byte for byte, from the program's version information, with
+  // the request profile.
+  ASSERT_FALSE(request.empty());
   EXPECT_EQ(request.substr(0, request.find("\r\n")),
             "/tavo/check.php?uid=0&ProductName=Dimmscope&Company=Orvel%20Studio&VH=65544&VL=19");
-  EXPECT_NE(request.find("User-Agent: Mozilla/5.0\r\n"), std::string::npos);
-}
-
-TEST_F(UpdateCheckEndToEnd, AnsweringNoOpensNothing) {
-  SetReply("1.9");  // read as 1.9.0.0
-  answer_ = AnswerNo;
-  CheckAndWait();
-  EXPECT_TRUE(checker_.NewVersion());
-  EXPECT_EQ(questions_.size(), 1u);
-  EXPECT_TRUE(opened_.empty());
-  const auto outcome = Outcome();
-  ASSERT_EQ(outcome.size(), 2u);
-  EXPECT_EQ(outcome[0].rfind("Info|Dimmscope Update self check : Server replied 1.9.0.0 in ", 0), 0u);
-}
-
-TEST_F(UpdateCheckEndToEnd, SameOrTruncatedVersionIsUpToDate) {
-  for (const char* reply : {"1.8.0.19", "1.8.0.20\n", "1.8.0.20\r\n"}) {
-    SCOPED_TRACE(reply);
-    log_ = TRunLog("", 100, true);
-    SetReply(reply);
-    CheckAndWait();
-    EXPECT_FALSE(checker_.NewVersion());
-    EXPECT_TRUE(checker_.ReplyValid());
-    const auto outcome = Outcome();
-    ASSERT_EQ(outcome.size(), 2u);
-    const std::string shown = std::string(reply) == "1.8.0.19" ? "1.8.0.19" : "1.8.0.0";
-    EXPECT_EQ(outcome[0].rfind("Info|Dimmscope Update self check : Server replied " + shown + " in ", 0), 0u)
-        << outcome[0];
-    EXPECT_EQ(outcome[1], "Info|Dimmscope is already up to date.");
+  for (const char* header :
+       {"User-Agent: Mozilla/5.0\r\n", "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n",
+        "Accept-Language: fr,fr-fr;q=0.8,en-us;q=0.5,en;q=0.3\r\n"}) {
+    EXPECT_NE(request.find(header), std::string::npos) << request;
   }
-  EXPECT_TRUE(questions_.empty());
-}
-
-TEST_F(UpdateCheckEndToEnd, UnreadableRepliesAreLoggedVerboseOnly) {
-  for (const std::string& reply : {std::string(), std::string("<html><body>Not here</body></html>")}) {
-    SCOPED_TRACE(reply);
-    log_ = TRunLog("", 100, true);
-    SetReply(reply);
-    CheckAndWait();
-    EXPECT_FALSE(checker_.NewVersion());
-    EXPECT_FALSE(checker_.ReplyValid());
-    const auto outcome = Outcome();
-    ASSERT_EQ(outcome.size(), 2u);
-    EXPECT_EQ(outcome[0].rfind("Info|Dimmscope Update self check : Server replied 0.0.0.0 in ", 0), 0u);
-    EXPECT_EQ(outcome[1], "Verbose|Dimmscope Update self check : Server error (" + reply + ")");
-  }
-  EXPECT_TRUE(questions_.empty());
-}
-
-TEST_F(UpdateCheckEndToEnd, TransportFailureIsLoggedAndTheMenuComesBack) {
-  SetReply("1.8.0.20", "&mode=cut");
-  CheckAndWait();
-  EXPECT_FALSE(checker_.NewVersion());
-  EXPECT_FALSE(checker_.ReplyValid());
-  const auto outcome = Outcome();
-  ASSERT_EQ(outcome.size(), 1u);
-  EXPECT_TRUE(std::regex_match(outcome[0], std::regex("Error\\|Dimmscope Update self check : Server error "
-                                                      "\\([1-9][0-9]*\\)")))
-      << outcome[0];
-  EXPECT_TRUE(questions_.empty());
-}
-
-TEST_F(UpdateCheckEndToEnd, SecondCheckWhileOneRunsDoesNothing) {
-  SetReply("1.8.0.19", "&delay=500");
-  const std::string before = Get(Server() + "/__last_check").Body;
-  command_->Checkforupdate1Click();
-  command_->Checkforupdate1Click();
-  EXPECT_TRUE(RunUntil([this] { return menuEnabled_; }));
-  Settle(700);
-  const auto entries = Entries(log_);
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[0], "Info|Self update check...");
-  EXPECT_EQ(entries[1], "Info|Dimmscope Update self check : Initialization");
-  EXPECT_EQ(entries[3], "Info|Dimmscope is already up to date.");
-  const auto count = [](const std::string& Text) { return Text.substr(Text.rfind("count: ")); };
-  const std::string after = Get(Server() + "/__last_check").Body;
-  EXPECT_EQ(std::stoi(count(after).substr(7)), std::stoi(count(before).substr(7)) + 1);
 }
 
 // The question runs a message loop in which the window can close and free

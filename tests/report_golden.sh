@@ -1,32 +1,45 @@
 #!/usr/bin/env bash
-# Runs the report on every fixture inventory in both formats and compares the
-# output byte for byte with tests/golden. Usage: report_golden.sh COMMAND...
-# (the report, or a Wine runner followed by the report exe).
-# UPDATE_GOLDEN=1 rewrites the golden files instead.
+# Runs the report on every fixture inventory in both formats: the output must
+# equal tests/golden byte for byte, and the inventory it saves (--save-inventory)
+# must report the same and save the same again when replayed. Then the
+# system's own inventory (WMI on Windows and Wine, the SMBIOS tables on Linux
+# as root), where there is one, is saved and replayed alike.
+# Usage: report_golden.sh COMMAND... (the report, or a Wine runner followed by
+# the report exe). UPDATE_GOLDEN=1 rewrites the golden files instead.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-failures=0
-count=0
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0 count=0
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+unset DIMMSCOPE_SMBIOS
+# Replays $work/saved.ini in format $2 and compares with $work/first; $1 names the case.
+replay() {
+  DIMMSCOPE_INVENTORY="$work/saved.ini" "${command[@]}" --format "$2" --save-inventory "$work/again.ini" \
+    >"$work/second" 2>/dev/null && cmp -s "$work/first" "$work/second" || fail "$1: the saved inventory reports differently"
+  # The first comment names the source, which differs.
+  cmp -s <(grep -v '^#' "$work/saved.ini") <(grep -v '^#' "$work/again.ini") || fail "$1: saving the replay changes it"
+}
+command=("$@")
 for inventory in "$here"/fixtures/samples/*.ini "$here"/fixtures/scan/*.ini; do
   name=$(basename "$inventory" .ini)
   for format in text csv; do
     golden="$here/golden/$name.$format"
-    if ! DIMMSCOPE_INVENTORY="$inventory" "$@" --format "$format" >"$out"; then
-      echo "FAIL $name ($format): the report exited non-zero"
-      failures=$((failures + 1))
-      continue
-    fi
+    DIMMSCOPE_INVENTORY="$inventory" "$@" --format "$format" --save-inventory "$work/saved.ini" >"$work/first" ||
+      { fail "$name ($format): the report exited non-zero"; continue; }
     count=$((count + 1))
-    if [ "${UPDATE_GOLDEN:-0}" = 1 ]; then
-      cp "$out" "$golden"
-    elif ! cmp -s "$out" "$golden"; then
-      echo "FAIL $name ($format): output differs from golden/$name.$format"
-      diff <(cat -A "$golden") <(cat -A "$out") | head -20
-      failures=$((failures + 1))
-    fi
+    [ "${UPDATE_GOLDEN:-0}" = 1 ] && cp "$work/first" "$golden"
+    cmp -s "$work/first" "$golden" || {
+      fail "$name ($format): output differs from golden/$name.$format"
+      diff <(cat -A "$golden") <(cat -A "$work/first") | head -20
+    }
+    replay "$name ($format)" "$format"
   done
 done
-echo "$count reports compared, $failures failed"
+if env -u DIMMSCOPE_INVENTORY "$@" --format text --save-inventory "$work/saved.ini" >"$work/first" 2>"$work/err"; then
+  replay "own inventory" text
+else
+  echo "skipped: this system's own inventory cannot be read here: $(head -1 "$work/err")"
+fi
+echo "$count reports compared and replayed, $failures failed"
 [ "$failures" -eq 0 ] && [ "$count" -gt 0 ]

@@ -1,7 +1,7 @@
-// Writes the sample SMBIOS dumps into a folder, for the comparison with
-// dmidecode and for the benchmark: smbios_dump_tool FOLDER
+// Writes the sample SMBIOS dumps into a folder and prints their paths, for the
+// comparison with dmidecode and for the benchmark: smbios_dump_tool FOLDER
 #include <cstdio>
-#include <string>
+#include <fstream>
 
 #include "tests/smbios_builder.h"
 
@@ -10,10 +10,9 @@ int main(int argc, char** argv) {
     std::fputs("Usage: smbios_dump_tool FOLDER\n", stderr);
     return 2;
   }
-  const std::string folder = argv[1];
-  for (const auto& dump : dimmscope::testing::SampleDumps()) {
-    const std::string path = folder + "/" + dump.Name;
-    if (!dimmscope::testing::WriteBytes(path, dump.Bytes)) {
+  for (const auto& dump : dimmscope::testing::SampleDumps(true)) {  // an unreadable description throws
+    const std::string path = std::string(argv[1]) + "/" + dump.Name;
+    if (!(std::ofstream(path, std::ios::binary) << dump.Bytes)) {
       std::fprintf(stderr, "smbios_dump_tool: cannot write %s\n", path.c_str());
       return 1;
     }
