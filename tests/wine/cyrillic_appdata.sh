@@ -7,14 +7,10 @@
 # AppData values are put back as they were, whatever happens.
 # Usage: cyrillic_appdata.sh PREFIX PROBE_EXE
 set -uo pipefail
-prefix=$1
 probe=$2
 here=$(cd "$(dirname "$0")" && pwd)
-loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=$loader
 # Unix names in UTF-8, and a Western ANSI code page (1252) without Cyrillic letters.
-export LANG=C.UTF-8
-unset LC_ALL
+. "$here/env.sh" "$1"
 
 user='Пользователь'
 roaming="C:\\users\\$user\\AppData\\Roaming"
