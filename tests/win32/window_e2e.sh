@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
-# dimmscope.exe end to end under wine64 (on a display from with_xvfb.sh): started
-# on several inventories and driven from outside by window_driver.exe and
-# xdotool key presses (menus cannot be read across processes under Wine); its
-# window, log, exports, About dialog and what it has the shell open are checked
-# against tests/fixtures/window/<case>.expect. Every wait polls, within a bound.
-# A table row is SOURCE COUNT PATTERN: COUNT lines ('+': one or more) of SOURCE
-# match the extended regex PATTERN, in which {port} and {version} stand for the
-# server's port and the build's version. SOURCE: dump (the main window as the
-# driver prints it), about (the About dialog), log (oldest first, tabs as '|'),
-# header (the log's start-up entries as "N|text"), opened, box (a message box).
+# dimmscope.exe end to end under wine64, on a display from with_xvfb.sh, driven
+# by window_driver.exe and xdotool keys (Wine cannot read menus across
+# processes); its window, log, exports, About dialog and what it has the shell
+# open are checked against tests/fixtures/window/<case>.expect, whose rows say
+# SOURCE COUNT PATTERN: COUNT lines ('+': one or more) of SOURCE match the
+# extended regex PATTERN ({port}, {version}: the server's, the build's). SOURCE:
+# dump (the main window as the driver prints it), about (the About dialog), log
+# (oldest first, tabs as '|'), header ("N|text"), opened, box (a message box).
+# Every wait polls within a bound.
 # Usage: window_e2e.sh PREFIX DIMMSCOPE_EXE DRIVER_EXE ARTEFACT_DIR VERSION
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# Runs a command with an X display for Wine's windows: the one DISPLAY names
-# when a server answers there, else a virtual one of its own for the run (Xvfb
-# picks a free number and tells it once it accepts connections: nothing to
-# probe, no number shared with other runs). Wine's desktop keeps the display it
-# started with while the prefix's wineserver runs, so the prefix is left idle
-# before and after. Usage: with_xvfb.sh PREFIX COMMAND [ARGS...]
+# Runs a command with an X display for Wine's windows: the one DISPLAY names if
+# it answers, else an Xvfb of its own, which picks a free number and tells it
+# once it accepts connections. Wine's desktop keeps its display while the
+# prefix's wineserver runs: the prefix is left idle before and after.
+# Usage: with_xvfb.sh PREFIX COMMAND [ARGS...]
 set -uo pipefail
 export WINEPREFIX=$1
 wineserver -w 2>/dev/null
