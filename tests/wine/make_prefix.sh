@@ -2,10 +2,7 @@
 # Creates the private Wine prefix the Windows tests and scripts/run share
 # (once per build), with the window font's substitute.
 set -euo pipefail
-prefix=$1
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
-export WINELOADER=$loader
+. "$(dirname "$0")/env.sh" "$1"
 if [ ! -f "$prefix/system.reg" ]; then
   rm -rf "$prefix"
   "$loader" wineboot -i >/dev/null 2>&1

@@ -1,0 +1,298 @@
+// The Windows platform layer against the real system (wine64 here), in scratch
+// folders and registry keys of the test's own.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/win32/app_folders_win32.h"
+#include "platform/win32/system_info_win32.h"
+#include "platform/win32/system_library_win32.h"
+#include "platform/win32/text_win32.h"
+#include "platform/win32/win_api.h"
+#include "support/ansi_text.h"
+#include "support/file_io.h"
+#include "support/locale_settings.h"
+#include "support/shell.h"
+#include "support/text_helpers.h"
+#include "tests/scratch_folder.h"
+#include "update/version_info.h"
+
+namespace dimmscope {
+namespace {
+
+// "Пользователь" (user) in UTF-8: outside every Western ANSI code page.
+const std::string kCyrillic =
+    "\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C";
+
+TEST(FileTests, ExactNamesOfFilesAndFolders) {
+  const TScratchFolder scratch;
+  ASSERT_TRUE(WriteFileBytes(scratch.Path("empty.txt"), ""));
+  ASSERT_TRUE(WriteFileBytes(scratch.Path(kCyrillic + ".txt"), std::string(70000, 'x')));
+  ASSERT_TRUE(MakeDir(scratch.Path("sub")));
+  const struct {
+    std::string Name;
+    bool File, Dir, NonEmpty;
+    std::uint64_t Size;
+  } cases[] = {
+      {"empty.txt", true, false, false, 0},    {kCyrillic + ".txt", true, false, true, 70000},
+      {"sub", false, true, false, 0},          {"sub\\", false, true, false, 0},  // only a folder ends with '\'
+      {"missing.txt", false, false, false, 0}, {"empty.txt\\", false, false, false, 0},
+      {"*", false, false, false, 0},           {"?mpty.txt", false, false, false, 0},  // no wildcards
+  };
+  for (const auto& c : cases) {
+    const std::string path = scratch.Path() + "\\" + c.Name;
+    EXPECT_EQ(IsExistingFile(path), c.File) << c.Name;
+    EXPECT_EQ(IsExistingDir(path), c.Dir) << c.Name;
+    EXPECT_EQ(IsNonEmptyFile(path), c.NonEmpty) << c.Name;
+    EXPECT_EQ(GetFileSize64(path), c.Size) << c.Name;
+  }
+  EXPECT_TRUE(IsExistingFile(scratch.Path() + "/empty.txt"));  // '/' delimits too
+  EXPECT_FALSE(IsNonEmptyFile(""));
+}
+
+TEST(FileTests, SizesBeyondFourGigabytes) {
+  const TScratchFolder scratch;
+  const std::string path = scratch.Path("large.bin");
+  const HANDLE file = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD returned = 0;
+  DeviceIoControl(file, 0x900C4, nullptr, 0, nullptr, 0, &returned, nullptr);  // FSCTL_SET_SPARSE: no disk taken
+  LARGE_INTEGER size;
+  size.QuadPart = (5LL << 30) + 3;
+  const bool extended = SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+  CloseHandle(file);
+  ASSERT_TRUE(extended);
+  EXPECT_EQ(GetFileSize64(path), (5ULL << 30) + 3);
+}
+
+// Folders and files beyond MAX_PATH, which only the long path form reaches.
+TEST(LongPaths, FoldersAndFilesBeyondTheClassicLimit) {
+  const TScratchFolder scratch;
+  std::string path = scratch.Path();
+  for (char part = 'a'; path.size() <= 300; ++part) {
+    path += "\\" + std::string(60, part);
+    ASSERT_TRUE(MakeDir(path)) << path.size();
+  }
+  EXPECT_TRUE(IsExistingDir(path));
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);  // the classic call cannot see it
+  const std::string file = path + "\\Dimmscope.log";
+  ASSERT_TRUE(WriteFileBytes(file, "one"));
+  ASSERT_TRUE(ReplaceFileAtomically(file, "two!"));
+  EXPECT_EQ(FileContents(file), "two!");
+  EXPECT_TRUE(IsExistingFile(file));
+  EXPECT_EQ(GetFileSize64(file), 4u);
+  // The scratch folder's clean-up uses the classic calls.
+  DeleteFileW(WidePath(file).c_str());
+  for (; path.size() > scratch.Path().size(); path.resize(path.rfind('\\'))) {
+    EXPECT_TRUE(RemoveDirectoryW(WidePath(path).c_str())) << path.size();
+  }
+}
+
+// A hidden file is rewritten; a file held open without delete sharing is not
+// replaced, and no temporary file is left.
+TEST(FileWrites, HiddenAndHeldOpenFiles) {
+  const TScratchFolder scratch;
+  const std::string path = scratch.Path("export.csv");
+  ASSERT_TRUE(WriteFileBytes(path, "old and longer"));
+  ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_TRUE(WriteFileBytes(path, "old"));
+  ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(path).c_str(), FILE_ATTRIBUTE_NORMAL));
+  const HANDLE held = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(ReplaceFileAtomically(path, "new"));
+  CloseHandle(held);
+  EXPECT_EQ(FileContents(path), "old");
+  EXPECT_EQ(scratch.EntryNames(), std::set<std::string>{"export.csv"});
+}
+
+// A registry key of the test's own under the current user, removed at the end.
+struct TTestKey {
+  const std::string Path = "SOFTWARE\\Orvel Studio Tests\\" + std::to_string(GetCurrentProcessId());
+  ~TTestKey() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(Path).c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel Studio Tests");  // only when no other run left keys there
+  }
+  void SetRaw(const wchar_t* Name, DWORD Type, const void* Data, DWORD Size) const {
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, Utf8ToWide(Path).c_str(), Name, Type, Data, Size), ERROR_SUCCESS);
+  }
+};
+
+TEST(MakerValues, RoundTripThroughTheRegistry) {
+  const TTestKey key;
+  EXPECT_EQ(ReadMakerValueAt(key.Path, "Fesk"), "");  // never written
+  const std::string exe = "C:\\Users\\" + kCyrillic + "\\Downloads\\Dimmscope.exe";
+  WriteMakerValueAt(key.Path, "Dimmscope", exe);
+  EXPECT_EQ(ReadMakerValueAt(key.Path, "Dimmscope"), exe);
+  WriteMakerValueAt(key.Path, "Dimmscope", "D:\\x.exe");
+  EXPECT_EQ(ReadMakerValueAt(key.Path, "Dimmscope"), "D:\\x.exe");
+  HKEY raw = nullptr;  // a plain string, as the maker's other programs read it
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(key.Path).c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
+  DWORD type = 0;
+  RegQueryValueExW(raw, L"Dimmscope", nullptr, &type, nullptr, nullptr);
+  RegCloseKey(raw);
+  EXPECT_EQ(type, DWORD{REG_SZ});
+}
+
+TEST(MakerValues, ValuesWrittenByOthers) {
+  const TTestKey key;
+  const wchar_t unterminated[] = {L'A', L'B', L'C'};
+  key.SetRaw(L"Raw", REG_SZ, unterminated, sizeof unterminated + 1);  // and an odd byte count
+  EXPECT_EQ(ReadMakerValueAt(key.Path, "Raw"), "ABC");
+  const wchar_t expandable[] = L"%ProgramFiles%\\Fesk.exe";
+  key.SetRaw(L"Fesk", REG_EXPAND_SZ, expandable, sizeof expandable);
+  EXPECT_EQ(ReadMakerValueAt(key.Path, "Fesk"), "%ProgramFiles%\\Fesk.exe");  // as stored
+  const DWORD number = 7;
+  key.SetRaw(L"Number", REG_DWORD, &number, sizeof number);
+  EXPECT_THROW(ReadMakerValueAt(key.Path, "Number"), std::runtime_error);
+}
+
+// A roaming profile outside the ANSI code page (a Cyrillic user name on a
+// Western code page): the shell's folder setting is pointed there for the test.
+TEST(DataFolder, UnderAnAppDataFolderOutsideTheCodePage) {
+  const TScratchFolder scratch;
+  const std::string appData = scratch.Path(kCyrillic);
+  ASSERT_TRUE(MakeDir(appData));
+  ASSERT_NE(AnsiToWide(WideToAnsi(Utf8ToWide(appData))), Utf8ToWide(appData)) << "proves nothing on this code page";
+  const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  wchar_t saved[MAX_PATH];
+  DWORD size = sizeof saved, type = 0;
+  const bool had =
+      RegGetValueW(HKEY_CURRENT_USER, key, L"AppData", RRF_RT_ANY | RRF_NOEXPAND, &type, saved, &size) == ERROR_SUCCESS;
+  const std::wstring wide = Utf8ToWide(appData);
+  RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppData", REG_EXPAND_SZ, wide.c_str(),
+                  static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+  const std::string folder = GetDataFolder("C:\\Tools\\Dimmscope.exe", "Dimmscope");
+  if (had) RegSetKeyValueW(HKEY_CURRENT_USER, key, L"AppData", type, saved, size);
+  if (!had) RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"AppData");
+  EXPECT_EQ(folder, appData + "\\Orvel Studio\\Dimmscope\\");
+  ASSERT_TRUE(WriteFileBytes(folder + "Dimmscope.log", "x"));
+  EXPECT_TRUE(IsNonEmptyFile(folder + "Dimmscope.log"));
+}
+
+TEST(SystemInfo, A64BitProcess) {
+  const std::string name = GetWindowsVersionName();
+  EXPECT_TRUE(std::regex_match(name, std::regex(R"((\d+)\.\d+( \(.+\))?)"))) << name;
+  EXPECT_GE(std::stoi(name), 6) << name;  // Windows 7 and later
+  EXPECT_FALSE(IsWow64());
+  wchar_t system[MAX_PATH];
+  const std::string hosts = WideToUtf8(std::wstring(system, GetSystemDirectoryW(system, MAX_PATH))) + "\\hosts";
+  EXPECT_EQ(SysNativePath(hosts), hosts);
+}
+
+// Uninstall registrations made under a key of the test's own.
+TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
+  const std::string base = "SOFTWARE\\Orvel Studio Tests\\" + std::to_string(GetCurrentProcessId()) + "\\";
+  const auto add = [&](const char* Subkey, DWORD Type, const std::wstring& Name) {
+    const std::wstring key = Utf8ToWide(base + Subkey);
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), Type == REG_NONE ? L"Other" : L"DisplayName", Type, Name.c_str(),
+                    static_cast<DWORD>((Name.size() + 1) * sizeof(wchar_t)));
+  };
+  add("A", REG_SZ, L"orvel studio dimmscope 1.8.0.20");
+  add("B", REG_NONE, L"");
+  add("C", REG_EXPAND_SZ, L"%SystemRoot%\\Tool");  // only a plain string names a program
+  std::vector<std::string> names, errors;
+  ListInstalledProgramsIn({{TRegistryRoot::CurrentUser, base, TMissingKey::Skip},
+                           {TRegistryRoot::CurrentUser, base + "Missing\\", TMissingKey::Error}},
+                          true, names, errors);
+  RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(base).c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel Studio Tests");
+  const std::string root = "HKEY_CURRENT_USER\\" + base;
+  EXPECT_EQ(names, (std::vector<std::string>{root, "orvel studio dimmscope 1.8.0.20", "B", "C", root + "Missing\\"}));
+  EXPECT_EQ(errors, std::vector<std::string>{"Unable to open " + root + "Missing\\"});
+}
+
+TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {
+  EXPECT_NE(TSystemLibrary(L"netapi32.dll").Function<FARPROC>("NetWkstaGetInfo"), nullptr);
+  EXPECT_FALSE(TSystemLibrary(L"dimmscope-no-such.dll"));
+  // A DLL planted in the current folder is not loaded once the search is hardened.
+  const TScratchFolder scratch;
+  wchar_t system[MAX_PATH];
+  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\version.dll").c_str(),
+                        Utf8ToWide(scratch.Path("dimmscope_planted.dll")).c_str(), FALSE));
+  wchar_t previous[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryW(Utf8ToWide(scratch.Path()).c_str()));
+  HardenDllSearch();
+  const HMODULE planted = LoadLibraryW(L"dimmscope_planted.dll");
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(planted, nullptr);
+  if (planted != nullptr) FreeLibrary(planted);
+}
+
+TEST(ShellOpen, RefusesWhatCannotBeOpened) {
+  EXPECT_FALSE(ShellOpen(""));
+  EXPECT_FALSE(ShellOpen("C:\\dimmscope-missing.dimmscope-none"));  // and shows no message of its own
+}
+
+TEST(TextConversions, Utf8Utf16AndTheAnsiCodePage) {
+  const char cyrillic[] = "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB";  // "Журнал"
+  EXPECT_EQ(Utf8ToWide(cyrillic), L"\x0416\x0443\x0440\x043D\x0430\x043B");
+  EXPECT_EQ(WideToUtf8(L"\x0416\x0443\x0440\x043D\x0430\x043B"), cyrillic);
+  EXPECT_EQ(Utf8ToWide("\xF0\x9F\x98\x80"), L"\xD83D\xDE00");  // beyond the basic plane: a surrogate pair
+  EXPECT_EQ(WideToUtf8(L"\xD83D\xDE00"), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf8ToWide(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));  // counted, not scanned
+  EXPECT_EQ(Utf8ToWide("a\xFF"), L"a\xFFFD");                               // invalid: the replacement character
+  ASSERT_EQ(GetACP(), 1252u) << "the rest assumes the Western code page";
+  EXPECT_EQ(AnsiFromUtf8("Caf\xC3\xA9"), "Caf\xE9");
+  EXPECT_EQ(Utf8FromAnsi("Caf\xE9"), "Caf\xC3\xA9");
+  EXPECT_EQ(AnsiFromUtf8(cyrillic), "??????");
+}
+
+TEST(WidePath, LongAbsolutePathsGetTheLongForm) {
+  const std::string tail(300, 'a');
+  const std::wstring wide = Utf8ToWide(tail);
+  EXPECT_EQ(WidePath("C:\\short\\path.txt"), L"C:\\short\\path.txt");
+  EXPECT_EQ(WidePath("C:/" + tail), L"\\\\?\\C:\\" + wide);
+  EXPECT_EQ(WidePath("\\\\server\\share\\" + tail), L"\\\\?\\UNC\\server\\share\\" + wide);
+  EXPECT_EQ(WidePath("\\\\?\\C:\\" + tail), L"\\\\?\\C:\\" + wide);
+  EXPECT_EQ(WidePath(tail), wide);                                   // relative stays relative
+  EXPECT_EQ(WidePath("C:\\a\\..\\" + tail), L"C:\\a\\..\\" + wide);  // the long form would not resolve ".."
+}
+
+TEST(LocaleSettings, SeparatorsFollowTheUsersLocale) {
+  wchar_t time[16], decimal[16];
+  ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, time, 16), 0);
+  ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal, 16), 0);
+  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, L"."));
+  ASSERT_TRUE(SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, L","));
+  LoadLocaleSettings();
+  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIME, time);
+  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, decimal);
+  EXPECT_EQ(TimeSeparator, '.');
+  EXPECT_EQ(DecimalSeparator, ',');
+  TimeSeparator = ':';
+  DecimalSeparator = '.';
+}
+
+// dimmscope-report.exe, one folder above this test exe, carries the build's version resource.
+TEST(VersionInfo, TheReportExeAndFilesWithout) {
+  wchar_t self[MAX_PATH];
+  const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+  const std::wstring build = path.substr(0, path.substr(0, path.rfind(L'\\')).rfind(L'\\'));
+  const std::string exe = WideToUtf8(build + L"\\dimmscope-report.exe");
+  const TVersionInfoRecord info = GetVersionInfo(exe);
+  EXPECT_EQ(info.ProductName + "|" + info.CompanyName + "|" + info.FileVersion + "|" + info.OriginalFilename,
+            "Dimmscope|Orvel Studio|" DIMMSCOPE_EXPECTED_VERSION "|dimmscope-report.exe");
+  std::vector<std::string> lines = {"kept"};
+  ReadVersionStrings(exe, lines);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[1], "FileDescription=Dimmscope memory report");
+  EXPECT_EQ(lines[5].rfind("LegalCopyRight=Copyright (C) ", 0), 0u) << lines[5];  // the fallback's spelling
+  EXPECT_EQ(lines[8], "ProductVersion=" DIMMSCOPE_EXPECTED_VERSION);
+
+  const TScratchFolder scratch;
+  EXPECT_EQ(GetFileVersion(scratch.Path()), "File not found");
+  EXPECT_EQ(GetFileVersion(scratch.Path("missing.exe")), "File not found");
+  ASSERT_TRUE(WriteFileBytes(scratch.Path("plain.exe"), "MZ not really a program"));
+  EXPECT_EQ(GetFileVersion(scratch.Path("plain.exe")), "");
+  EXPECT_EQ(GetVersionInfo(scratch.Path("plain.exe")).ProductName, "");
+}
+
+}  // namespace
+}  // namespace dimmscope

@@ -1,0 +1,9 @@
+# The environment of every Wine run of the tests, sourced with the prefix as
+# its argument: no debug output, no installer prompts for Mono and Gecko, and
+# a UTF-8 locale of its own whatever the caller has (under the C locale Wine
+# cannot create Unix file names outside ASCII); DLL overrides the caller sets
+# (a DLL disabled for one run) are kept. Sets $prefix and $loader.
+prefix=$1
+loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}" WINELOADER=$loader LANG=C.UTF-8
+unset LC_ALL LC_CTYPE
