@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,12 @@ inline std::string UnescapeCaseB(std::string text) {
   return text;
 }
 
-// The rows of tests/cases/`name`, found from this header's own place; none
-// when it cannot be read.
+// The rows of tests/cases/`name` (DIMMSCOPE_CASES is the folder's absolute
+// path, set by the build); a table that cannot be read or holds no case
+// fails the test rather than passing it with nothing checked.
 inline std::vector<TCaseRowB> ReadCaseTableB(const std::string& name) {
-  const std::string here = __FILE__;
-  std::ifstream in(here.substr(0, here.find_last_of("/\\") + 1) + "cases/" + name, std::ios::binary);
+  std::ifstream in(std::string(DIMMSCOPE_CASES) + "/" + name, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read the case table " + name);
   std::vector<TCaseRowB> rows;
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
@@ -41,6 +43,7 @@ inline std::vector<TCaseRowB> ReadCaseTableB(const std::string& name) {
     }
     rows.push_back(row);
   }
+  if (rows.empty()) throw std::runtime_error("no cases in " + name);
   return rows;
 }
 
