@@ -15,6 +15,7 @@ class TFake : public IWmiLocator, public IWmiService, public IWmiEnumerator, pub
   explicit TFake(TFakeWmi& wmi) : wmi_(wmi) {}
   std::shared_ptr<IWmiService> ConnectServer(const std::string&, const std::string&, const std::string&,
                                              const std::string&) override {
+    if (wmi_.FailConnect) throw std::runtime_error("Access denied");
     return std::make_shared<TFake>(wmi_);
   }
   void SetImpersonationLevel(int) override {}
@@ -42,6 +43,7 @@ class TFake : public IWmiLocator, public IWmiService, public IWmiEnumerator, pub
     return names;
   }
   TVariant PropertyValue(const std::string& name) override {
+    if (wmi_.FailValues) throw std::runtime_error("value read failed");
     const auto& properties = instance_->Properties;
     const auto found = std::find_if(properties.begin(), properties.end(),
                                     [&](const auto& property) { return property.first == name; });
@@ -59,7 +61,11 @@ class TFake : public IWmiLocator, public IWmiService, public IWmiEnumerator, pub
 }  // namespace
 
 TWmiLocatorFactory FakeWmi(std::shared_ptr<TFakeWmi> wmi) {
-  return [wmi] { return std::unique_ptr<IWmiLocator>(std::make_unique<TFake>(*wmi)); };
+  return [wmi] {
+    ++wmi->LocatorsCreated;
+    if (wmi->FailCreateLocator) throw std::runtime_error("Invalid class string");
+    return std::unique_ptr<IWmiLocator>(std::make_unique<TFake>(*wmi));
+  };
 }
 
 std::string FixturePath(const std::string& name) {

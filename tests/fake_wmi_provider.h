@@ -16,6 +16,10 @@ struct TFakeWmi {
   bool FailQuery = false;
   bool FailListNames = false;  // like Wine, which cannot enumerate Properties_
   int FailNextAfter = -1;      // enumeration throws after this many instances
+  bool FailCreateLocator = false;
+  bool FailConnect = false;
+  bool FailValues = false;
+  int LocatorsCreated = 0;  // locators asked for, failed ones too
 };
 
 // A locator factory serving `wmi`, or the instances of an inventory text.

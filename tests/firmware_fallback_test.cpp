@@ -17,18 +17,26 @@ namespace {
 using testing::TFakeWmi;
 using testing::TSmbiosBuilder;
 
-// Calling method, major and minor version, DMI revision, the table's length.
-std::string RawData(char major, char minor, std::size_t length, const std::string& table) {
-  return std::string{'\0', major, minor, '\0'} + testing::Le32(static_cast<std::uint32_t>(length)) + table;
+// `bytes` little-endian bytes of `value`.
+std::string Le(std::uint64_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return out;
 }
 
-// One array of 2 slots and one module of `megabytes` (0: an empty socket).
+// Calling method, major and minor version, DMI revision, the table's length.
+std::string RawData(char major, char minor, std::size_t length, const std::string& table) {
+  return std::string{'\0', major, minor, '\0'} + Le(length, 4) + table;
+}
+
+// One array of 2 slots (16 GB at most) and one module of `megabytes` (0: an
+// empty socket), DDR4-2400 in "DIMM 0".
 std::string MemoryTable(std::uint16_t megabytes) {
   TSmbiosBuilder b;
-  b.AddArray({});
-  testing::TSmbiosDeviceFields device;
-  device.Size = megabytes;
-  b.AddDevice(device);
+  b.Add(16, std::string{3, 3, 3} + Le(16u << 20, 4) + Le(0xFFFE, 2) + Le(2, 2));
+  b.Add(17, Le(0x1000, 2) + Le(0xFFFE, 2) + Le(64, 2) + Le(64, 2) + Le(megabytes, 2) + std::string{9, 0, 1, 0, 0x1A} +
+                Le(0, 2) + Le(2400, 2) + std::string(4, '\0'),
+        {"DIMM 0"});
   b.AddEnd();
   return b.Table();
 }
@@ -78,14 +86,15 @@ TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
     const std::string fails = field(0), tables = field(2);
     SCOPED_TRACE(line);
     ++count;
-    TFakeWmi wmi;
-    wmi.Classes["Win32_PhysicalMemoryArray"] = {{{{"MemoryDevices", 8}, {"MaxCapacity", 1 << 24}}}};
-    if (field(1) == "module") wmi.Classes["Win32_PhysicalMemory"] = {{{{"Capacity", "17179869184"}}}};
+    auto shared = std::make_shared<TFakeWmi>(
+        "[Win32_PhysicalMemoryArray]\nMemoryDevices = 8\nMaxCapacity = 16777216\n" +
+        std::string(field(1) == "module" ? "[Win32_PhysicalMemory]\nCapacity = \"17179869184\"\n" : ""));
+    TFakeWmi& wmi = *shared;
     wmi.FailCreateLocator = fails == "locator";
     wmi.FailConnect = fails == "connect";
     wmi.FailQuery = fails == "query";
     wmi.FailNextAfter = fails == "next" ? 0 : -1;
-    wmi.FailValueAtInstance = fails == "value" ? 0 : -1;
+    wmi.FailValues = fails == "value";
     int reads = 0;
     TFirmwareSmbiosReader reader;
     if (tables != "none") {
@@ -97,7 +106,7 @@ TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
       };
     }
     std::string sourceLine;
-    const TScopedWmiLocatorFactory scope(ChooseWmiOrFirmware(wmi.Factory(), reader, nullptr, &sourceLine));
+    const TScopedWmiLocatorFactory scope(ChooseWmiOrFirmware(testing::FakeWmi(shared), reader, nullptr, &sourceLine));
     EXPECT_EQ(sourceLine, field(4).empty() ? "" : "Memory read from the firmware tables: " + field(4));
     // Without tables WMI is not even probed; WMI that answers is all that is asked.
     EXPECT_EQ(wmi.LocatorsCreated > 0, tables != "none");

@@ -232,24 +232,30 @@ TEST_F(HttpEndToEnd, UpdateChecksGoAsTheirTableSays) {
 
 // The question runs a message loop in which the window can close and free
 // the command; once it returns, nothing of the command may be touched.
-TEST_F(UpdateCheckEndToEnd, ACommandFreedWhileItsQuestionIsOpenIsNotTouched) {
-  SetReply("1.8.0.20");
+TEST_F(HttpEndToEnd, ACommandFreedWhileItsQuestionIsOpenIsNotTouched) {
+  ASSERT_EQ(Get(Server() + "/__control?reply=1.8.0.20").Body, "ok");
+  TRunLog log("", 100, true);
+  TTavoLite checker(&log, "Dimmscope");
+  bool menuEnabled = true;
+  std::string opened;
+  std::unique_ptr<TUpdateCommand> command;
   TUpdatePrompts prompts;
-  prompts.EnableMenuItem = [this](bool Enabled) { menuEnabled_ = Enabled; };
-  prompts.Ask = [this](const std::string&) {
-    command_.reset();
+  prompts.EnableMenuItem = [&](bool Enabled) { menuEnabled = Enabled; };
+  prompts.Ask = [&](const std::string&) {
+    command.reset();  // the window closed while the box was open
     return AnswerYes;
   };
-  prompts.Open = [this](const std::string& Address) { opened_.push_back(Address); };
-  command_ = std::make_unique<TUpdateCommand>(checker_, &log_, ExePath(), prompts);
-#ifndef _WIN32
-  command_->SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});
+  prompts.Open = [&](const std::string& Address) { opened += Address; };
+#ifdef _WIN32
+  command = std::make_unique<TUpdateCommand>(checker, &log, ::testing::internal::GetArgvs()[0], prompts);
+#else
+  command = std::make_unique<TUpdateCommand>(checker, &log, "/proc/self/exe", prompts);
+  command->SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});
 #endif
-  command_->Checkforupdate1Click();
-  EXPECT_TRUE(RunUntil([this] { return command_ == nullptr; }));
-  Settle(100);
-  EXPECT_TRUE(opened_.empty());
-  EXPECT_FALSE(menuEnabled_);
+  command->Checkforupdate1Click();
+  EXPECT_TRUE(RunUntil([&] { return command == nullptr; }));
+  EXPECT_EQ(opened, "");
+  EXPECT_FALSE(menuEnabled);
 }
 
 }  // namespace
