@@ -55,7 +55,7 @@ cleanup() {
 trap cleanup EXIT
 
 # The maker's server on loopback, its update reply older than any build.
-python3 "$here/tests/http_server.py" --lifetime 900 > "$work/server.txt" 2>/dev/null &
+python3 "$here/tests/http_server.py" 900 > "$work/server.txt" 2>/dev/null &
 pids+=($!)
 poll 10 grep -q '^PORT' "$work/server.txt" || { echo "FAIL the test server did not start"; exit 1; }
 port=$(sed -n 's/^PORT \([0-9]*\).*/\1/p' "$work/server.txt")
