@@ -58,11 +58,12 @@ TEST(WmiClass, NamesComeFromTheFirstLoadOrElseFromTheRecord) {
   EXPECT_TRUE(memory.LoadCollection());
   EXPECT_EQ(memory.PropertyNames, (std::vector<std::string>{"Capacity", "DeviceLocator"}));
   EXPECT_EQ(memory.Speed, 0u);
-  wmi->FailListNames = true;  // like Wine
+  EXPECT_FALSE(TWmiClass(true, "root\\CIMV2", "Win32_PhysicalMemory").Loaded);  // the plain class cannot select
+  wmi->FailListNames = true;                                                    // like Wine
   TWin32_PhysicalMemory fallback(true);
   EXPECT_EQ(fallback.PropertyNames.front(), "BankLabel");
   EXPECT_EQ(fallback.Capacity, 8589934592LL);
-  // The plain class has no names of its own, and cannot select anyway.
+  // Nor has the plain class names of its own.
   EXPECT_FALSE(TWmiClass(true, "root\\CIMV2", "Win32_PhysicalMemory").Loaded);
 }
 
