@@ -17,7 +17,7 @@
 #include "support/file_io.h"
 #include "support/run_log.h"
 #include "support/text_helpers.h"
-#include "tests/case_table_b.h"
+#include "tests/case_table.h"
 #include "tests/scratch_folder.h"
 #include "update/file_grabber.h"
 #include "update/http_client.h"
@@ -112,7 +112,7 @@ class HttpEndToEnd : public ::testing::Test {
 
 // Any status completes a request; redirects, the body cap and cut bodies.
 TEST_F(HttpEndToEnd, RequestsEndAsTheirTableSays) {
-  const auto rows = testing::ReadCaseTableB("http_requests.txt");
+  const auto rows = testing::CaseTable("http_requests.txt", '|');
   ASSERT_FALSE(rows.empty());
   for (const auto& row : rows) EXPECT_EQ(Outcome(Get(Server() + row.Fields.at(0))), row.Fields.at(1)) << row.Fields[0];
 }
@@ -197,8 +197,8 @@ TEST_F(HttpEndToEnd, UpdateChecksGoAsTheirTableSays) {
   TUpdateCommand command(checker, &log, "/proc/self/exe", prompts);
   command.SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});  // executables here carry no version resource
 #endif
-  for (const auto& row : testing::ReadCaseTableB("update_check.txt")) {
-    SCOPED_TRACE("update_check.txt:" + std::to_string(row.Line));
+  for (const auto& row : testing::CaseTable("update_check.txt", '|')) {
+    SCOPED_TRACE(row.Where);
     ASSERT_GE(row.Fields.size(), 4u);
     const std::string control = "/__control?reply=" + UrlEncode(row.Fields[0]);
     ASSERT_EQ(Get(Server() + control + (row.Fields.size() > 4 ? row.Fields[4] : "")).Body, "ok");

@@ -3,7 +3,7 @@
 // query and the reading of the update reply; and the proxy settings step.
 #include <gtest/gtest.h>
 
-#include "tests/case_table_b.h"
+#include "tests/case_table.h"
 #include "update/http_custo.h"
 #include "update/http_url.h"
 #include "update/maker_urls.h"
@@ -33,11 +33,11 @@ std::string Apply(const std::string& table, const std::vector<std::string>& in) 
 TEST(UpdateRules, GiveWhatTheirTablesSay) {
   for (const std::string table : {"maker_servers.txt", "search_urls.txt", "http_urls.txt", "http_redirects.txt",
                                   "update_queries.txt", "update_replies.txt"}) {
-    const auto rows = testing::ReadCaseTableB(table);
+    const auto rows = testing::CaseTable(table, '|');
     EXPECT_FALSE(rows.empty()) << table;
     for (const auto& row : rows) {
       const std::vector<std::string> in(row.Fields.begin(), row.Fields.end() - 1);
-      EXPECT_EQ(Apply(table, in), row.Fields.back()) << table << ":" << row.Line;
+      EXPECT_EQ(Apply(table, in), row.Fields.back()) << row.Where;
     }
   }
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "tests/case_table.h"
+#include "tests/fake_wmi_provider.h"
 #include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
 

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "tests/case_table.h"
+#include "tests/fake_wmi_provider.h"
 #include "wmi/inventory_file.h"
 #include "wmi/replay_provider.h"
 

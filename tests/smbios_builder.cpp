@@ -5,7 +5,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "tests/case_table_b.h"
+#include "tests/case_table.h"
 
 namespace dimmscope::testing {
 namespace {
@@ -95,8 +95,7 @@ std::string TSmbiosBuilder::Dump(std::uint8_t major, std::uint8_t minor) const {
 }
 
 std::vector<TSampleDump> SampleDumps(bool unreadableToo) {
-  const auto rows = ReadCaseTableB("smbios_dumps.txt");
-  if (rows.empty()) throw std::runtime_error("cannot read tests/cases/smbios_dumps.txt");
+  const auto rows = CaseTable("smbios_dumps.txt", '|');
   std::vector<TSampleDump> dumps;
   std::map<std::string, std::vector<std::string>> defaults;
   std::map<std::string, std::map<std::string, TFieldPlace>> layouts;
@@ -125,7 +124,7 @@ std::vector<TSampleDump> SampleDumps(bool unreadableToo) {
     } else if (kind == "end") {
       b.AddEnd();
     } else {
-      throw std::runtime_error("smbios_dumps.txt:" + std::to_string(row.Line) + ": no such line: " + kind);
+      throw std::runtime_error(row.Where + ": no such line: " + kind);
     }
     dumps.back().Bytes = b.Dump(static_cast<std::uint8_t>(std::stoi(version)),
                                 static_cast<std::uint8_t>(std::stoi(version.substr(version.find('.') + 1))));
