@@ -17,18 +17,16 @@ cmake --build "$build/win32" --target dimmscope >/dev/null
 x86_64-w64-mingw32-g++ -O2 -s -static -mwindows bench/minimal_window.cpp -o "$build/minimal_window.exe"
 
 prefix=$PWD/$build/wineprefix
-loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINELOADER=$loader
+. tests/wine/env.sh "$prefix"
 if [ -z "${DISPLAY:-}" ]; then
   exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
   xvfb=$!
   trap 'kill $xvfb 2>/dev/null' EXIT
-  read -r -t 10 number <&5
+  read -r -t 60 number <&5 || { echo "window_start: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=:$number
 fi
 tests/wine/make_prefix.sh "$prefix"
-export DIMMSCOPE_INVENTORY
-DIMMSCOPE_INVENTORY=$(winepath -w tests/fixtures/scan/four_modules.ini)
+export DIMMSCOPE_INVENTORY="Z:${PWD//\//\\}\\tests\\fixtures\\scan\\four_modules.ini"
 export DIMMSCOPE_SERVER=http://127.0.0.1:9  # nothing listens: no network wait
 driver=$build/win64/tests/dimmscope_window_driver.exe
 
