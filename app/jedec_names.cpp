@@ -21,13 +21,6 @@ constexpr int kBanks = 16;
 constexpr int kContinuation = 0x7F;
 constexpr char kJedecPrefix[] = "JEDEC ID:";
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool HasOddParity(int byte) {
   int bits = 0;
   for (int b = byte; b != 0; b >>= 1) bits += b & 1;

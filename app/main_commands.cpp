@@ -22,12 +22,10 @@ std::string TrimBlanks(const std::string& Text) {
   return Text.substr(first, last - first + 1);
 }
 
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-
 std::string EscapeStrayPercents(const std::string& Address) {
   std::string out;
   for (std::size_t i = 0; i < Address.size(); ++i) {
-    const bool escape = i + 2 < Address.size() && IsHexDigit(Address[i + 1]) && IsHexDigit(Address[i + 2]);
+    const bool escape = i + 2 < Address.size() && HexDigit(Address[i + 1]) >= 0 && HexDigit(Address[i + 2]) >= 0;
     out += Address[i] == '%' && !escape ? "%25" : Address.substr(i, 1);
   }
   return out;

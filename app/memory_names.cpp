@@ -56,13 +56,6 @@ constexpr TMakerRow kMakers[] = {
 };
 static_assert(sizeof kMakers / sizeof kMakers[0] == 37);
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // "80 CE" or "7F 7F 7F 0B 00": hex byte pairs separated by single blanks.
 bool IsBlankSeparatedHex(const std::string& key) {
   if (key.size() < 5 || (key.size() + 1) % 3 != 0) return false;

@@ -91,6 +91,13 @@ std::string TrimControls(const std::string& Text) {
   return Text.substr(first, last - first);
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 std::string RemovePrefixText(const std::string& Text, const std::string& Prefix) {
   if (!StartsText(Text, Prefix)) return Text;
   return TrimControls(Text.substr(Prefix.size()));

@@ -28,6 +28,8 @@ bool StartsText(std::string_view Text, std::string_view Prefix);
 std::string RemovePrefixText(const std::string& Text, const std::string& Prefix);
 // Removes blanks and control characters (bytes up to 32) from both ends.
 std::string TrimControls(const std::string& Text);
+// The value of a hex digit (either case), -1 for any other character.
+int HexDigit(char c);
 
 std::int32_t FieldCount(const std::string& Text, const std::string& Delimiters);
 std::string GetField(const std::string& Text, std::int32_t Index, const std::string& Delimiters);

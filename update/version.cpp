@@ -10,13 +10,6 @@ namespace {
 
 constexpr std::int32_t kFieldMax = 65535;
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Fields above the 16-bit range are unreadable; negative ones pass unchanged.
 std::int32_t Capped(std::int32_t Value) { return Value > kFieldMax ? 0 : Value; }
 

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "support/file_io.h"
+#include "support/text_helpers.h"
 
 namespace dimmscope {
 namespace {
@@ -16,13 +17,6 @@ bool IsSpace(char c) { return c == ' ' || c == '\t'; }
 bool IsIdentStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // A digit before the exponent, if any.
 bool HasMantissaDigit(const std::string& text) {
@@ -72,8 +66,8 @@ class TLineParser {
         case 'n': out += '\n'; break;
         case 'r': out += '\r'; break;
         case 'x': {
-          const int high = i < text.size() ? HexValue(text[i]) : -1;
-          const int low = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+          const int high = i < text.size() ? HexDigit(text[i]) : -1;
+          const int low = i + 1 < text.size() ? HexDigit(text[i + 1]) : -1;
           if (high < 0 || low < 0) Fail("expected two hexadecimal digits after '\\x'");
           out += static_cast<char>(high * 16 + low);
           i += 2;
