@@ -253,7 +253,9 @@ TSmbiosTable ParseRawSmbiosData(const std::string& data) {
 }
 
 TSmbiosTable LoadSmbiosDumpFile(const std::string& path) {
-  // C streams, like the inventory file: they keep the Windows exe small.
+  // C streams rather than the program's file layer: the read stops at the
+  // size cap however large the file (a device, say) may be. The path is the
+  // command line's or the environment's own text, as fopen takes it.
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) throw ESmbiosError(path + ": cannot open the SMBIOS dump");
   std::string content;
