@@ -26,7 +26,8 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=:$number
 fi
 tests/wine/make_prefix.sh "$prefix"
-export DIMMSCOPE_INVENTORY="Z:${PWD//\//\\}\\tests\\fixtures\\scan\\four_modules.ini"
+DIMMSCOPE_INVENTORY=$(winpath tests/fixtures/scan/four_modules.ini)
+export DIMMSCOPE_INVENTORY
 export DIMMSCOPE_SERVER=http://127.0.0.1:9  # nothing listens: no network wait
 driver=$build/win64/tests/dimmscope_window_driver.exe
 

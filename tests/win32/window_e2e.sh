@@ -18,8 +18,6 @@ work=$(mktemp -d)
 pids=()
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
-# The Windows name of a path, through Wine's Z: drive, without starting Wine.
-winpath() { local path; path=$(realpath -m "$1"); printf 'Z:%s' "${path//\//\\}"; }
 poll() {  # SECONDS COMMAND...: until COMMAND succeeds, at most SECONDS
   local end=$((SECONDS + $1))
   until "${@:2}"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.2; done
