@@ -9,6 +9,7 @@
 #include "app/jedec_names.h"
 #include "app/main_commands.h"
 #include "app/main_dlg_ids.h"
+#include "app/module_details.h"
 #include "dialogs/about_dlg.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/text_win32.h"
@@ -443,6 +444,7 @@ void TMainDlg::ApplyScanModel(const TSlotScanModel& model) {
       panels_[k].Rows = *panel.Rows;
     }
     if (panel.Manufacturer) makerTips_[k] = JedecMakerText(*panel.Manufacturer);
+    if (panel.Rows && static_cast<std::size_t>(k) < model.Modules.size()) typeTips_[k] = ModuleTip(model.Modules[k]);
     if (panel.ListShown) {
       list.Show(*panel.ListShown);
       panels_[k].ListShown = *panel.ListShown;
@@ -604,20 +606,27 @@ bool TMainDlg::OnCtlColorStatic(HDC dc, HWND control, LRESULT& result) {
   return true;
 }
 
+const std::string& TMainDlg::InfoTip(int panel, int row) const {
+  static const std::string none;
+  return row == kManufacturerRow ? makerTips_[panel] : row == kTypeRow ? typeTips_[panel] : none;
+}
+
 bool TMainDlg::OnNotify(LPARAM lparam) {
   const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
   const int panel = static_cast<int>(header.idFrom) - IdLst1;
-  if (panel < 0 || panel >= kSlotPanels || makerTips_[panel].empty()) return false;
-  // Only the Manufacturer row has a tip; the list asks in the character set
-  // it settled on with its parent.
+  if (panel < 0 || panel >= kSlotPanels) return false;
+  // Only the Manufacturer and Type rows have tips; the list asks in the
+  // character set it settled on with its parent.
   if (header.code == LVN_GETINFOTIPA) {
     auto& tip = *reinterpret_cast<NMLVGETINFOTIPA*>(lparam);
-    if (tip.iItem == kManufacturerRow) FillInfoTip(tip.pszText, tip.cchTextMax, makerTips_[panel]);
+    const std::string& text = InfoTip(panel, tip.iItem);
+    if (!text.empty()) FillInfoTip(tip.pszText, tip.cchTextMax, text);
     return true;
   }
   if (header.code == LVN_GETINFOTIPW) {
     auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(lparam);
-    if (tip.iItem == kManufacturerRow) FillInfoTip(tip.pszText, tip.cchTextMax, AnsiToWide(makerTips_[panel]));
+    const std::string& text = InfoTip(panel, tip.iItem);
+    if (!text.empty()) FillInfoTip(tip.pszText, tip.cchTextMax, AnsiToWide(text));
     return true;
   }
   return false;

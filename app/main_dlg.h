@@ -74,6 +74,7 @@ class TMainDlg : public win::TWindowProc {
   bool OnDrawItem(const DRAWITEMSTRUCT& Item);
   bool OnCtlColorStatic(HDC Dc, HWND Control, LRESULT& Result);
   bool OnNotify(LPARAM LParam);
+  const std::string& InfoTip(int Panel, int Row) const;
 
   std::optional<std::string> firstArgument_;
   std::string programPath_;  // UTF-8
@@ -91,6 +92,8 @@ class TMainDlg : public win::TWindowProc {
   // The info tips of the Manufacturer rows: the JEP106 maker of the code
   // the module reported, empty when it names none.
   std::array<std::string, kSlotPanels> makerTips_{};
+  // The info tips of the Type rows: the module's speeds and details in words.
+  std::array<std::string, kSlotPanels> typeTips_{};
 
   win::TScopedFont font_;
   win::TScopedFont boldFont_;

@@ -1,5 +1,6 @@
 // dimmscope-report: prints the System Info. texts and the slot panels of a
-// scan, in the layout of the export files.
+// scan, in the layout of the export files, with each module's details if
+// asked; or the whole scan as JSON.
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 #include "app/inventory_capture.h"
 #include "app/inventory_source.h"
 #include "app/jedec_names.h"
+#include "app/report_json.h"
 #include "app/slot_scan.h"
 #include "support/ansi_text.h"
 #include "support/com_session.h"
@@ -22,14 +24,21 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: dimmscope-report [--format text|csv] [--jedec] [--smbios FILE] [--save-inventory FILE]\n"
+    "Usage: dimmscope-report [--format text|csv|json] [--jedec] [--details] [--smbios FILE]\n"
+    "                        [--save-inventory FILE]\n"
     "\n"
     "Prints the memory slots of this computer: the number of slots, the current\n"
     "and maximum memory, then one block per filled slot panel, fields separated\n"
     "by a tab (text, the default) or by ';' (csv). Lines end with CR LF.\n"
+    "json prints the whole scan, every module with its values, as one JSON\n"
+    "object (docs/report.schema.json describes it).\n"
     "\n"
     "  --jedec                after a Manufacturer value that comes from a JEDEC\n"
     "                         JEP106 code, the maker's JEP106 name in parentheses\n"
+    "  --details              after each module's rows, what else is known of it:\n"
+    "                         running and rated speed, form factor, ECC, ranks,\n"
+    "                         buffering, voltage; and a last line naming the slots\n"
+    "                         that run more than 10% below their rated speed\n"
     "  --smbios FILE          read the memory modules from an SMBIOS table dump\n"
     "                         (as `dmidecode --dump-bin FILE` writes it)\n"
     "  --save-inventory FILE  also write the memory inventory read to FILE, as an\n"
@@ -82,6 +91,23 @@ std::string SourceText(dimmscope::TInventorySource source, const std::string& sm
   return "no inventory";
 }
 
+// The JSON report's name for a source.
+std::string SourceKind(dimmscope::TInventorySource source) {
+  using dimmscope::TInventorySource;
+  switch (source) {
+    case TInventorySource::ReplayFile: return "inventory-file";
+    case TInventorySource::SmbiosDump: return "smbios-dump";
+#ifdef _WIN32
+    case TInventorySource::Platform: return "wmi";
+#else
+    case TInventorySource::Platform: return "firmware-tables";
+#endif
+    case TInventorySource::FirmwareTables: return "firmware-tables";
+    case TInventorySource::None: break;
+  }
+  return "none";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -90,6 +116,8 @@ int main(int argc, char** argv) {
   const TComSession com;
   std::string separator = "\t";
   bool jedecNames = false;
+  bool details = false;
+  bool json = false;
   std::string smbiosDump;
   std::string savePath;
   for (int i = 1; i < argc; ++i) {
@@ -98,8 +126,8 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--jedec") {
-      jedecNames = true;
+    if (arg == "--jedec" || arg == "--details") {
+      (arg == "--jedec" ? jedecNames : details) = true;
       continue;
     }
     std::string file;
@@ -123,12 +151,13 @@ int main(int argc, char** argv) {
     } else {
       return Fail("unknown option '" + arg + "' (try --help)", 2);
     }
+    json = format == "json";
     if (format == "text") {
       separator = "\t";
     } else if (format == "csv") {
       separator = ";";
-    } else {
-      return Fail("unknown format '" + format + "': use text or csv", 2);
+    } else if (!json) {
+      return Fail("unknown format '" + format + "': use text, csv or json", 2);
     }
   }
 
@@ -168,20 +197,26 @@ int main(int argc, char** argv) {
   if (model.Error) return Fail("the memory scan failed: " + *model.Error, 1);
 
   std::string out;
-  out += *model.SlotsText + "\r\n";
-  out += *model.CurMemText + "\r\n";
-  out += *model.MaxMemText + "\r\n";
-  out += "\r\n";
-  std::array<TExportPanel, kSlotPanels> panels = ExportPanels(model);
-  for (std::size_t k = 0; jedecNames && k < panels.size(); ++k) {
-    TSlotRows& rows = panels[k].Rows;
-    const std::optional<std::string>& raw = model.Panels[k].Manufacturer;
-    const std::optional<TJedecMaker> maker = raw ? JedecMaker(*raw) : std::nullopt;
-    if (maker && rows.size() > static_cast<std::size_t>(kManufacturerRow)) {
-      rows[kManufacturerRow].second += " (" + maker->Name + ")";
+  if (json) {
+    out = ScanJson(model, SourceKind(source));
+  } else {
+    out = *model.SlotsText + "\r\n" + *model.CurMemText + "\r\n" + *model.MaxMemText + "\r\n\r\n";
+    std::array<TExportPanel, kSlotPanels> panels = ExportPanels(model);
+    for (std::size_t k = 0; k < panels.size(); ++k) {
+      TSlotRows& rows = panels[k].Rows;
+      const std::optional<std::string>& raw = model.Panels[k].Manufacturer;
+      const std::optional<TJedecMaker> maker = jedecNames && raw ? JedecMaker(*raw) : std::nullopt;
+      if (maker && rows.size() > static_cast<std::size_t>(kManufacturerRow)) {
+        rows[kManufacturerRow].second += " (" + maker->Name + ")";
+      }
+      if (details && k < model.Modules.size()) {
+        for (auto& row : DetailRows(model.Modules[k])) rows.push_back(std::move(row));
+      }
     }
+    out += ExportLayout(panels, separator);
+    const std::string summary = details ? BelowRatingSummary(model.Modules) : "";
+    if (!summary.empty()) out += "\r\n" + summary + "\r\n";
   }
-  out += ExportLayout(panels, separator);
   SetBinaryStdout();
   std::fwrite(out.data(), 1, out.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;

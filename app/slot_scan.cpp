@@ -69,6 +69,7 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
   const std::int32_t moduleCount = InstanceCount(modules);
   for (std::int32_t i = 0; i < moduleCount; ++i) {
     modules.SetCollectionIndex(i);
+    m.Modules.push_back(ModuleFacts(modules, ModuleRows(modules)));
     m.InstalledBytes += modules.Capacity;
     if (i >= kSlotPanels) continue;  // no panel beyond the fourth module
     TSlotRows rows = ModuleRows(modules);

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/module_details.h"
+
 namespace dimmscope {
 
 class TWin32_PhysicalMemory;
@@ -21,6 +23,7 @@ inline constexpr std::array<const char*, 6> kSlotRowCaptions = {"Slot Name", "Ca
                                                                 "Model",     "Type",     "Serial#"};
 inline constexpr int kManufacturerRow = 2;
 inline constexpr int kModelRow = 3;
+inline constexpr int kTypeRow = 4;
 
 // Fixed layout figures the narrowing uses (pixels).
 struct TSlotLayout {
@@ -55,6 +58,8 @@ struct TSlotScanModel {
   std::array<TSlotPanelModel, kSlotPanels> Panels;
   std::vector<std::string> LogLines;  // each logged at the Info level, in order
   std::optional<std::string> Error;   // the exception that ended the scan
+  // Every module read, in the query's order, the first four those of the panels.
+  std::vector<TModuleFacts> Modules;
 
   // Totals of the scan.
   std::uint16_t LastArrayDevices = 0;  // D: decides the enabled slot groups

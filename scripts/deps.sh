@@ -3,7 +3,7 @@
 # something is missing. Run as root (or with sudo available).
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev python3
+packages=(cmake ninja-build g++ googletest libgtest-dev python3 python3-jsonschema
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb dmidecode imagemagick xdotool
           fonts-liberation)  # Wine draws the window's "MS Sans Serif" with Liberation Sans

@@ -30,7 +30,8 @@ std::map<std::string, std::string> Fields(const TWin32_PhysicalMemory& r) {
           F(DeviceLocator), F(FormFactor), F(HotSwappable), F(InstallDate), F(InterleaveDataDepth),
           F(InterleavePosition), F(Manufacturer), F(MemoryType), F(Model), F(Name), F(OtherIdentifyingInfo),
           F(PartNumber), F(PositionInRow), F(PoweredOn), F(Removable), F(Replaceable), F(SerialNumber), F(SKU),
-          F(Speed), F(Status), F(Tag), F(TotalWidth), F(TypeDetail), F(Version), F(SMBIOSMemoryType)};
+          F(Speed), F(Status), F(Tag), F(TotalWidth), F(TypeDetail), F(Version), F(SMBIOSMemoryType),
+          F(ConfiguredClockSpeed), F(Attributes), F(ConfiguredVoltage), F(MinVoltage), F(MaxVoltage)};
 }
 std::map<std::string, std::string> Fields(const TWin32_PhysicalMemoryArray& r) {
   return {F(Caption), F(CreationClassName), F(Depth), F(Description), F(Height), F(HotSwappable), F(InstallDate),

@@ -4,7 +4,8 @@
 # --save-inventory, notes included; or its one line of error) must equal
 # tests/golden/smbios_dumps.txt, and for the sane dumps what dmidecode decodes
 # from them. The report of each dump equals that of its saved inventory, and
-# the Linux table folder (entry point and table apart) reads as the dump.
+# the Linux table folder (entry point and table apart) reads as the dump. The
+# report's --details and JSON of each dump equal tests/golden/smbios.
 # Usage: smbios_dmidecode.sh DUMP_TOOL REPORT   (UPDATE_GOLDEN=1 rewrites the golden file)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -24,6 +25,13 @@ for dump in $(cat "$work/dumps"); do  # the tool's order, and paths without blan
   "$report" --smbios "$dump" --save-inventory "$work/$name.ini" >"$work/$name.out" 2>"$work/$name.err" ||
     { sed "s|$work/||" "$work/$name.err" >>"$work/read"; continue; }
   tail -n +2 "$work/$name.ini" >>"$work/read"  # the first line names the dump's path
+  for format in details json; do
+    options="--format $format" golden=$here/golden/smbios/$name.$format
+    [ $format = details ] && options=--details
+    "$report" --smbios "$dump" $options >"$work/$name.$format" 2>/dev/null
+    [ "${UPDATE_GOLDEN:-0}" = 1 ] && cp "$work/$name.$format" "$golden"
+    cmp -s "$work/$name.$format" "$golden" || fail "$name: the report $options differs from golden/smbios"
+  done
   DIMMSCOPE_INVENTORY="$work/$name.ini" "$report" >"$work/$name.replay" 2>/dev/null &&
     cmp -s "$work/$name.out" "$work/$name.replay" || fail "$name: the saved inventory reports differently"
   [[ $name == odd_* ]] && continue
@@ -41,6 +49,9 @@ def size(text):  # "8 GB" in bytes; None for "Unknown" and the like
 
 def speed(text):
     return None if text in (None, "Unknown") else int(text.split()[0])
+
+def millivolts(text):
+    return None if text in (None, "Unknown") else round(float(text.split()[0]) * 1000)
 
 theirs, ours = [], []  # dmidecode's blocks and the saved instances, in table order
 for line in open(dmi_path, encoding="latin-1"):
@@ -77,6 +88,9 @@ for n, (o, t) in enumerate(zip(our_modules, modules)):
     check(f"module {n} DeviceLocator", o["DeviceLocator"], t["Locator"])
     check(f"module {n} Speed", o["Speed"], speed(t.get("Speed")))
     check(f"module {n} ConfiguredClockSpeed", o["ConfiguredClockSpeed"], speed(t.get("Configured Memory Speed")))
+    check(f"module {n} Attributes", o["Attributes"], speed(t.get("Rank")))
+    for ours, theirs in ("ConfiguredVoltage", "Configured"), ("MinVoltage", "Minimum"), ("MaxVoltage", "Maximum"):
+        check(f"module {n} {ours}", o[ours], millivolts(t.get(theirs + " Voltage")))
     check(f"module {n} SMBIOSMemoryType", TYPES.get(o["SMBIOSMemoryType"], "unnamed here"), t["Type"])
 for e in errors:
     print(f"FAIL {name}: {e}")

@@ -40,6 +40,11 @@ const TWmiField<R> kFields[] = {
     {"TypeDetail", &R::TypeDetail},
     {"Version", &R::Version},
     {"SMBIOSMemoryType", &R::SMBIOSMemoryType},
+    {"ConfiguredClockSpeed", &R::ConfiguredClockSpeed},
+    {"Attributes", &R::Attributes},
+    {"ConfiguredVoltage", &R::ConfiguredVoltage},
+    {"MinVoltage", &R::MinVoltage},
+    {"MaxVoltage", &R::MaxVoltage},
 };
 
 }  // namespace

@@ -47,6 +47,13 @@ class TWin32_PhysicalMemory : public TWmiClass {
   // Raw SMBIOS type code (0x1A = DDR4, 0x22 = DDR5); Windows 10 and later
   // report it where MemoryType says 0. Null (0 here) on older systems.
   std::uint16_t SMBIOSMemoryType = 0;
+  // Windows 8 and later (and SMBIOS 2.6 to 2.8 tables) say more; each is Null,
+  // 0 here, where older systems and tables say nothing, and 0 means unknown.
+  std::uint32_t ConfiguredClockSpeed = 0;  // MT/s the module runs at; Speed is its rating
+  std::uint32_t Attributes = 0;            // bits 0-3: the number of ranks
+  std::uint32_t ConfiguredVoltage = 0;     // millivolts
+  std::uint32_t MinVoltage = 0;            // millivolts
+  std::uint32_t MaxVoltage = 0;            // millivolts
 
  protected:
   std::vector<std::string> RecordPropertyNames() const override;

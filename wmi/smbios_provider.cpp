@@ -142,7 +142,25 @@ TVariant Capacity(const TSmbiosStructure& s, std::uint16_t size, TNotes& notes) 
   return TVariant(std::to_string(bytes));
 }
 
-TInventoryInstance MemoryDevice(const TSmbiosStructure& s, std::uint16_t size, int tag, TNotes& notes) {
+// A field the table's version introduced (a version as 0xMMmm). Firmware of an
+// older version that pads its structures past their length says nothing in
+// the padding, whatever bytes it holds.
+bool Since(std::uint16_t version, std::uint16_t introduced) { return version >= introduced; }
+
+// A word a firmware writes 0 in when it does not know the value.
+TVariant KnownWord(const TSmbiosStructure& s, std::size_t offset) {
+  const auto value = s.Word(offset);
+  return value && *value != 0 ? Int(*value) : TVariant::Null();
+}
+
+// The rank count: bits 3..0 of the attributes (1Bh); 0 is unknown.
+TVariant Ranks(const TSmbiosStructure& s) {
+  const auto attributes = s.Byte(0x1B);
+  return attributes && (*attributes & 0x0F) != 0 ? Int(*attributes & 0x0F) : TVariant::Null();
+}
+
+TInventoryInstance MemoryDevice(const TSmbiosStructure& s, std::uint16_t size, int tag, std::uint16_t version,
+                                TNotes& notes) {
   // 15h bytes is the oldest layout (SMBIOS 2.1); fields newer layouts added
   // are simply absent from it.
   if (s.Length() < 0x15) {
@@ -192,7 +210,12 @@ TInventoryInstance MemoryDevice(const TSmbiosStructure& s, std::uint16_t size, i
       {"TypeDetail", typeDetail ? Int(*typeDetail) : null},
       {"Version", null},
       {"SMBIOSMemoryType", memoryType ? Int(*memoryType) : null},
-      {"ConfiguredClockSpeed", Speed(s, 0x20, 0x58)},
+      {"ConfiguredClockSpeed", Since(version, 0x0207) ? Speed(s, 0x20, 0x58) : null},
+      {"Attributes", Since(version, 0x0206) ? Ranks(s) : null},
+      // Millivolts.
+      {"ConfiguredVoltage", Since(version, 0x0208) ? KnownWord(s, 0x26) : null},
+      {"MinVoltage", Since(version, 0x0208) ? KnownWord(s, 0x22) : null},
+      {"MaxVoltage", Since(version, 0x0208) ? KnownWord(s, 0x24) : null},
   };
   return instance;
 }
@@ -285,6 +308,7 @@ TInventory SmbiosInventory(const TSmbiosTable& table, std::vector<std::string>* 
     if (s.Type == kMemoryArray) inventory.Instances.push_back(MemoryArray(s, arrays++, notes));
   }
   int modules = 0;
+  const auto version = static_cast<std::uint16_t>(table.MajorVersion << 8 | table.MinorVersion);
   for (const auto& s : table.Structures) {
     if (s.Type != kMemoryDevice) continue;
     const auto size = s.Word(0x0C);
@@ -293,7 +317,7 @@ TInventory SmbiosInventory(const TSmbiosTable& table, std::vector<std::string>* 
       continue;
     }
     if (*size == 0) continue;  // an empty socket
-    inventory.Instances.push_back(MemoryDevice(s, *size, modules++, notes));
+    inventory.Instances.push_back(MemoryDevice(s, *size, modules++, version, notes));
   }
   return inventory;
 }

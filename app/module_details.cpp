@@ -1,0 +1,152 @@
+// A module's details in plain words.
+#include "app/module_details.h"
+
+#include <cctype>
+#include <iterator>
+#include <string_view>
+
+#include "wmi/physical_memory.h"
+
+namespace dimmscope {
+namespace {
+
+// WMI's FormFactor codes (index); "" for Unknown and Other, which say nothing.
+constexpr std::string_view kFormFactors[] = {
+    "",       "",      "SIP", "DIP",  "ZIP", "SOJ",  "proprietary", "SIMM", "DIMM", "TSOP", "PGA",   "RIMM",
+    "SODIMM", "SRIMM", "SMD", "SSMP", "QFP", "TQFP", "SOIC",        "LCC",  "PLCC", "BGA",  "FPBGA", "LGA",
+};
+
+// SMBIOS type detail bits.
+constexpr std::uint16_t kRegistered = 0x2000;
+constexpr std::uint16_t kUnbuffered = 0x4000;
+constexpr std::uint16_t kLoadReduced = 0x8000;
+
+std::string MegaTransfers(std::uint32_t speed) { return std::to_string(speed) + " MT/s"; }
+
+std::string Join(const std::vector<std::string>& parts) {
+  std::string text;
+  for (const auto& part : parts) {
+    if (part.empty()) continue;
+    text += (text.empty() ? "" : ", ") + part;
+  }
+  return text;
+}
+
+}  // namespace
+
+TModuleFacts ModuleFacts(const TWin32_PhysicalMemory& m, TSlotRows rows) {
+  TModuleFacts f;
+  f.Rows = std::move(rows);
+  f.BankLabel = m.BankLabel;
+  f.DeviceLocator = m.DeviceLocator;
+  f.Manufacturer = m.Manufacturer;
+  f.PartNumber = m.PartNumber;
+  f.SerialNumber = m.SerialNumber;
+  f.Capacity = m.Capacity;
+  f.MemoryType = m.MemoryType;
+  f.SMBIOSMemoryType = m.SMBIOSMemoryType;
+  f.FormFactor = m.FormFactor;
+  f.TotalWidth = m.TotalWidth;
+  f.DataWidth = m.DataWidth;
+  f.TypeDetail = m.TypeDetail;
+  f.Speed = m.Speed;
+  f.ConfiguredClockSpeed = m.ConfiguredClockSpeed;
+  f.Attributes = m.Attributes;
+  f.ConfiguredVoltage = m.ConfiguredVoltage;
+  f.MinVoltage = m.MinVoltage;
+  f.MaxVoltage = m.MaxVoltage;
+  return f;
+}
+
+std::string FormFactorName(std::uint16_t formFactor) {
+  return formFactor < std::size(kFormFactors) ? std::string(kFormFactors[formFactor]) : std::string();
+}
+
+std::string BufferingName(std::uint16_t typeDetail) {
+  if ((typeDetail & kLoadReduced) != 0) return "load-reduced";
+  if ((typeDetail & kRegistered) != 0) return "registered";
+  if ((typeDetail & kUnbuffered) != 0) return "unbuffered";
+  return "";
+}
+
+std::optional<bool> HasEcc(const TModuleFacts& module) {
+  // FFFFh is SMBIOS's unknown width, which a provider may pass on as it is.
+  const auto known = [](std::uint16_t width) { return width != 0 && width != 0xFFFF; };
+  if (!known(module.TotalWidth) || !known(module.DataWidth) || module.TotalWidth < module.DataWidth) {
+    return std::nullopt;
+  }
+  return module.TotalWidth > module.DataWidth;
+}
+
+int Ranks(const TModuleFacts& module) { return static_cast<int>(module.Attributes & 0x0F); }
+
+std::string VoltageText(std::uint32_t millivolts) {
+  if (millivolts == 0) return "";
+  std::string fraction = std::to_string(1000 + millivolts % 1000).substr(1);  // three digits
+  while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+  return std::to_string(millivolts / 1000) + (fraction.empty() ? "" : "." + fraction) + " V";
+}
+
+std::string ModuleVoltageText(const TModuleFacts& module) {
+  if (module.ConfiguredVoltage != 0) return VoltageText(module.ConfiguredVoltage);
+  if (module.MinVoltage == 0 || module.MaxVoltage == 0) return "";
+  if (module.MinVoltage == module.MaxVoltage) return VoltageText(module.MinVoltage);
+  const std::string low = VoltageText(module.MinVoltage);
+  return low.substr(0, low.size() - 2) + " to " + VoltageText(module.MaxVoltage);
+}
+
+bool RunsBelowRating(const TModuleFacts& module) {
+  const std::uint64_t running = module.ConfiguredClockSpeed, rated = module.Speed;
+  return running != 0 && rated != 0 && running * 10 < rated * 9;
+}
+
+std::string ModuleTip(const TModuleFacts& module) {
+  const std::uint32_t running = module.ConfiguredClockSpeed, rated = module.Speed;
+  std::string speeds;
+  if (running != 0 && running == rated) {
+    speeds = "Running at its rated " + MegaTransfers(rated) + ".";
+  } else if (running != 0) {
+    speeds = "Running at " + MegaTransfers(running) + (rated != 0 ? ", rated " + MegaTransfers(rated) : "") + ".";
+  } else if (rated != 0) {
+    speeds = "Rated " + MegaTransfers(rated) + ".";
+  }
+  const std::optional<bool> ecc = HasEcc(module);
+  const int ranks = Ranks(module);
+  std::string rest =
+      Join({FormFactorName(module.FormFactor), BufferingName(module.TypeDetail), ecc ? (*ecc ? "ECC" : "no ECC") : "",
+            ranks == 0 ? "" : std::to_string(ranks) + (ranks == 1 ? " rank" : " ranks"), ModuleVoltageText(module)});
+  if (rest.empty()) return speeds;
+  rest[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+  return speeds + (speeds.empty() ? "" : " ") + rest + ".";
+}
+
+TSlotRows DetailRows(const TModuleFacts& module) {
+  const std::optional<bool> ecc = HasEcc(module);
+  const TSlotRows all = {
+      {"Running speed", module.ConfiguredClockSpeed != 0 ? MegaTransfers(module.ConfiguredClockSpeed) : ""},
+      {"Rated speed", module.Speed != 0 ? MegaTransfers(module.Speed) : ""},
+      {"Form factor", FormFactorName(module.FormFactor)},
+      {"ECC", ecc ? (*ecc ? "yes" : "no") : ""},
+      {"Ranks", Ranks(module) != 0 ? std::to_string(Ranks(module)) : ""},
+      {"Buffering", BufferingName(module.TypeDetail)},
+      {"Voltage", ModuleVoltageText(module)},
+  };
+  TSlotRows rows;
+  for (const auto& row : all) {
+    if (!row.second.empty()) rows.push_back(row);
+  }
+  return rows;
+}
+
+std::string BelowRatingSummary(const std::vector<TModuleFacts>& modules) {
+  std::vector<std::string> slots;
+  for (std::size_t i = 0; i < modules.size(); ++i) {
+    if (!RunsBelowRating(modules[i])) continue;
+    const std::string& name = modules[i].DeviceLocator;
+    slots.push_back(name.empty() ? "module " + std::to_string(i + 1) : name);
+  }
+  if (slots.empty()) return "";
+  return "Running more than 10% below the rated speed: " + Join(slots);
+}
+
+}  // namespace dimmscope
