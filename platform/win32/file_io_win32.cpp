@@ -1,7 +1,7 @@
 // Whole-file reads and writes over the wide-character file calls, so paths
 // outside the ANSI code page and long paths work.
 #include <atomic>
-#include <cwchar>
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/file_io_win32.h"
@@ -53,13 +53,15 @@ bool IsFolder(const std::wstring& Path) {
 
 }  // namespace
 
-// Process id, a per-process counter and the clock.
+// Process id, a per-process counter and the clock. The long form is decided
+// on the whole name: the suffix can take a destination just short of the
+// classic limit past it.
 std::wstring AtomicReplaceTempPath(const std::string& Path) {
   static std::atomic<unsigned> counter{0};
-  wchar_t suffix[64];
-  std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%x-%lx.tmp", GetCurrentProcessId(),
-                counter.fetch_add(1), GetTickCount());
-  return WidePath(Path) + suffix;
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".%lx-%x-%lx.tmp", GetCurrentProcessId(), counter.fetch_add(1),
+                GetTickCount());
+  return WidePath(Path + suffix);
 }
 
 bool WriteFileBytes(const std::string& Path, const std::string& Bytes) {
