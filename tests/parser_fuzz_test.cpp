@@ -72,8 +72,8 @@ TEST(ParserFuzz, SmbiosDumpsNeverCrashAndAlwaysGiveAWritableInventory) {
 TEST(ParserFuzz, InventoryTextsParseOrFailCleanlyAndWriteBackStably) {
   std::vector<std::string> corpus = {
       "[A]\nS = \"\\x41\\\"\\\\\\t\"\nR = -1.5e-3\nI = -9223372036854775808\nB = true\nE = empty\n",
-      "[Win32_PhysicalMemory]\nCapacity = \"9223372036854775807\"\n[Win32_PhysicalMemory]\nCapacity = 9223372036854775807\n"
-      "[Win32_PhysicalMemory]\nCapacity = -9223372036854775808\n[Win32_PhysicalMemory]\nCapacity = \"4503599627370496\"\n"};
+      "[Win32_PhysicalMemory]\nCapacity = \"9223372036854775807\"\n[Win32_PhysicalMemory]\nCapacity = -1\n"
+      "[Win32_PhysicalMemory]\nCapacity = 9223372036854775807\n[Win32_PhysicalMemory]\nCapacity = 4503599627370496\n"};
   for (const char* name : {"samples/m0004.ini", "scan/odd_values.ini"}) {
     corpus.push_back(FormatInventory(LoadInventoryFile(testing::FixturePath(name))));
   }

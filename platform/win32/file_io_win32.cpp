@@ -1,10 +1,11 @@
 // Whole-file reads and writes over the wide-character file calls, so paths
 // outside the ANSI code page and long paths work.
+#include "platform/win32/file_io_win32.h"
+
 #include <atomic>
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/file_io_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/win_api.h"
 #include "support/file_io.h"
@@ -59,8 +60,7 @@ bool IsFolder(const std::wstring& Path) {
 std::wstring AtomicReplaceTempPath(const std::string& Path) {
   static std::atomic<unsigned> counter{0};
   char suffix[64];
-  std::snprintf(suffix, sizeof suffix, ".%lx-%x-%lx.tmp", GetCurrentProcessId(), counter.fetch_add(1),
-                GetTickCount());
+  std::snprintf(suffix, sizeof suffix, ".%lx-%x-%lx.tmp", GetCurrentProcessId(), counter.fetch_add(1), GetTickCount());
   return WidePath(Path + suffix);
 }
 

@@ -1,6 +1,6 @@
 // Paths the ANSI calls cannot name: a program deeper than the classic path
 // limit whose version is read, an inventory in a folder named outside the
-// ANSI code page.
+// ANSI code page; and the form of a temporary name near that limit.
 #include <gtest/gtest.h>
 
 #include <string>
