@@ -31,8 +31,6 @@ DIMMSCOPE_INVENTORY="$work/missing.ini" check "missing inventory" 1 "missing\.in
 # A class that cannot be loaded shows as no instance, but is no success.
 printf '[Win32_PhysicalMemory]\nInstallDate = "2024-01-01 00:00:00"\n[Win32_PhysicalMemory]\n' >"$work/date.ini"
 DIMMSCOPE_INVENTORY="$work/date.ini" check "unreadable first module" 1 "Cannot read Win32_PhysicalMemory: .*not a valid integer" "$report"
-printf '[Win32_PhysicalMemoryArray]\nMemoryDevices = "two"\n' >"$work/array.ini"
-DIMMSCOPE_INVENTORY="$work/array.ini" check "unreadable array" 1 "Cannot read Win32_PhysicalMemoryArray: .*convert" "$report"
 printf '[Win32_PhysicalMemory]\nCapacity = "-1"\nDeviceLocator = "DIMM A"\n' >"$work/negative.ini"
 DIMMSCOPE_INVENTORY="$work/negative.ini" check "impossible capacity" 0 "DIMM A.*-1 bytes" "$report"
 # --jedec: the JEP106 maker after each Manufacturer value read from a code.
