@@ -423,7 +423,9 @@ void TMainDlg::ScanSlots() {
   const TSlotScanModel model = ScanSlotModel();
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);
-  if (model.Error) throw std::runtime_error(*model.Error);
+  if (!model.Error) return;
+  LogAdd(log_.get(), *model.Error, LogError);
+  throw std::runtime_error(*model.Error);
 }
 
 void TMainDlg::ApplyScanModel(const TSlotScanModel& model) {

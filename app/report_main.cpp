@@ -194,6 +194,7 @@ int main(int argc, char** argv) {
   }
 
   const TSlotScanModel model = ScanSlotModel();
+  for (const auto& note : model.Notes) std::fprintf(stderr, "dimmscope-report: note: %s\n", note.c_str());
   if (model.Error) return Fail("the memory scan failed: " + *model.Error, 1);
 
   std::string out;

@@ -13,10 +13,19 @@ namespace {
 
 constexpr std::int64_t kBytesPerGB = 1024LL * 1024LL * 1024LL;
 constexpr std::int64_t kKilobytesPerGB = 1048576;
+// The most memory any machine can hold: 4 PiB, the widest physical address
+// (52 bits) that x86-64 and ARM64 define. A capacity that is negative or would
+// take the installed total past it is a misreading, not memory; it is also
+// far from any total an int64 sum could overflow on.
+constexpr std::int64_t kMaxInstalledBytes = 1LL << 52;
 
-std::int32_t InstanceCount(const TWmiClass& records) {
-  // A failed load (-1) counts as no instance.
+void AddError(TSlotScanModel& m, const std::string& error) { m.Error = m.Error ? *m.Error + "; " + error : error; }
+
+// A failed load counts as no instance for the panels, but is the scan's
+// error: the report and the window say so rather than show an empty machine.
+std::int32_t InstanceCount(TSlotScanModel& m, const TWmiClass& records) {
   const std::int32_t count = records.CollectionCount();
+  if (count < 0) AddError(m, "Cannot read " + records.WmiClassName + ": " + records.LoadError);
   return count < 0 ? 0 : count;
 }
 
@@ -51,26 +60,35 @@ void LogModule(std::vector<std::string>& log, std::int32_t i, const TWin32_Physi
 
 void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemoryArray& arrays,
           const TSlotLayout& layout) {
-  const std::int32_t arrayCount = InstanceCount(arrays);
+  const std::int32_t arrayCount = InstanceCount(m, arrays);
   for (std::int32_t i = 0; i < arrayCount; ++i) {
     arrays.SetCollectionIndex(i);
     m.Slots += arrays.MemoryDevices;
     m.MaxGB += arrays.MaxCapacity / kKilobytesPerGB;
-    m.LastArrayDevices = arrays.MemoryDevices;
+    // Many machines list a one-device flash or ROM array after the memory's
+    // own: the largest array gives the sockets the panels stand for.
+    if (arrays.MemoryDevices > m.MostArrayDevices) m.MostArrayDevices = arrays.MemoryDevices;
   }
   m.SlotsText = "Number of slots : " + std::to_string(m.Slots);
   m.MaxMemText = "Maximum memory : " + std::to_string(m.MaxGB) + " GB";
 
-  const int d = m.LastArrayDevices;
+  const int d = m.MostArrayDevices;
   for (int k = 0; k < kSlotPanels; ++k) m.Panels[static_cast<std::size_t>(k)].GroupEnabled = d > k;
   // Fewer than three slots: only the left column of slot groups fits.
   if (d < 3) m.WindowWidth = layout.GeneralLeft + layout.Slot1Left + layout.Slot1Width + 16;
 
-  const std::int32_t moduleCount = InstanceCount(modules);
+  const std::int32_t moduleCount = InstanceCount(m, modules);
   for (std::int32_t i = 0; i < moduleCount; ++i) {
     modules.SetCollectionIndex(i);
     m.Modules.push_back(ModuleFacts(modules, ModuleRows(modules)));
-    m.InstalledBytes += modules.Capacity;
+    // InstalledBytes stays within the bound, so the subtraction cannot overflow.
+    if (modules.Capacity >= 0 && modules.Capacity <= kMaxInstalledBytes - m.InstalledBytes) {
+      m.InstalledBytes += modules.Capacity;
+    } else {
+      m.Notes.push_back("Module #" + std::to_string(i) + " (" + modules.DeviceLocator + "): Capacity of " +
+                        std::to_string(modules.Capacity) + " bytes is impossible, left out of Current memory");
+      m.LogLines.push_back(m.Notes.back());
+    }
     if (i >= kSlotPanels) continue;  // no panel beyond the fourth module
     TSlotRows rows = ModuleRows(modules);
     LogModule(m.LogLines, i, modules, rows);
@@ -104,7 +122,7 @@ TSlotScanModel ScanSlotModel(TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
   try {
     Scan(model, modules, arrays, layout);
   } catch (const std::exception& error) {
-    model.Error = error.what();
+    AddError(model, error.what());
   }
   return model;
 }

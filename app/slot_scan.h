@@ -57,15 +57,19 @@ struct TSlotScanModel {
   std::optional<int> WindowWidth;  // outer width when the window narrows
   std::array<TSlotPanelModel, kSlotPanels> Panels;
   std::vector<std::string> LogLines;  // each logged at the Info level, in order
-  std::optional<std::string> Error;   // the exception that ended the scan
+  // What the scan left out of its figures (also among the log lines).
+  std::vector<std::string> Notes;
+  // A class that could not be loaded (the scan went on as if it had no
+  // instance) or the exception that ended the scan; both, separated by "; ".
+  std::optional<std::string> Error;
   // Every module read, in the query's order, the first four those of the panels.
   std::vector<TModuleFacts> Modules;
 
   // Totals of the scan.
-  std::uint16_t LastArrayDevices = 0;  // D: decides the enabled slot groups
+  std::uint16_t MostArrayDevices = 0;  // D: decides the enabled slot groups
   std::int64_t Slots = 0;
   std::int64_t MaxGB = 0;
-  std::int64_t InstalledBytes = 0;
+  std::int64_t InstalledBytes = 0;  // modules of impossible capacity left out
 };
 
 // Scans already loaded records. Never throws: a failure ends the scan and is

@@ -6,7 +6,9 @@
 # too, so the test run (tests/release_zip.sh) checks what would ship.
 #
 # tools/make_release_zip.py writes the zip rather than CPack's ZIP generator,
-# whose entry order and owner ids cannot be fixed (the script says why).
+# whose entry order and owner ids cannot be fixed (the script says why). Every
+# file is given with its entry name, so a build folder whose path holds '='
+# still packs.
 
 find_program(DIMMSCOPE_PYTHON3 python3 REQUIRED)
 
@@ -22,8 +24,8 @@ add_custom_target(release_zip ALL
   COMMAND "${CMAKE_COMMAND}" -E rm -rf "${DIMMSCOPE_DIST_DIR}"
   COMMAND "${DIMMSCOPE_PYTHON3}" "${PROJECT_SOURCE_DIR}/tools/make_release_zip.py"
           "${DIMMSCOPE_DIST_DIR}" "dimmscope-${DIMMSCOPE_VERSION}-win32.zip" "${PROJECT_SOURCE_DIR}"
-          "$<TARGET_FILE:dimmscope>" "$<TARGET_FILE:dimmscope-report>"
-          "${CMAKE_BINARY_DIR}/release/README.txt" "${CMAKE_BINARY_DIR}/release/LICENSE.txt"
+          "$<TARGET_FILE:dimmscope>=dimmscope.exe" "$<TARGET_FILE:dimmscope-report>=dimmscope-report.exe"
+          "${CMAKE_BINARY_DIR}/release/README.txt=README.txt" "${CMAKE_BINARY_DIR}/release/LICENSE.txt=LICENSE.txt"
   COMMENT "Writing dist/dimmscope-${DIMMSCOPE_VERSION}-win32.zip and SHA256SUMS"
   VERBATIM)
 add_dependencies(release_zip dimmscope dimmscope-report)

@@ -2,7 +2,8 @@
 # The release exes (32-bit) must run from any folder on a bare Windows: they
 # may import only DLLs that Windows always loads from its system folder
 # (KnownDLLs), never a compiler runtime or a DLL that could be planted beside
-# them; and their manifest asks for common controls 6 without elevation.
+# them; and their manifest asks for common controls 6 without elevation, and
+# for GDI's own scaling on high-DPI screens.
 # Usage: check_imports.sh EXE...
 set -uo pipefail
 allowed=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll oleaut32.dll msvcrt.dll \
@@ -16,8 +17,17 @@ for exe in "$@"; do
   echo "$exe imports:" $dlls
   [ -n "$dlls" ] || fail "$exe: no import table found"
   for dll in $dlls; do [[ "$allowed" == *" $dll "* ]] || fail "$exe imports $dll, which is not a KnownDLL"; done
-  for want in 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"' 'level="asInvoker"'; do
-    grep -qaF "$want" "$exe" || fail "$exe: its manifest lacks $want"
-  done
+  python3 - "$exe" <<'PY' || fail "$exe: its manifest lacks what is listed above"
+import re, sys, xml.etree.ElementTree as ET
+found = re.search(rb"<\?xml.*?</assembly>", open(sys.argv[1], "rb").read(), re.S)
+root = ET.fromstring(found.group(0)) if found else ET.Element("none")
+v1, v3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+wants = {f".//{v1}assemblyIdentity[@name='Microsoft.Windows.Common-Controls'][@version='6.0.0.0']": None,
+         f".//{v3}requestedExecutionLevel[@level='asInvoker']": None,
+         f"./{v3}application/{v3}windowsSettings/{{http://schemas.microsoft.com/SMI/2017/WindowsSettings}}gdiScaling": "true"}
+missing = [p for p, text in wants.items() if root.find(p) is None or text not in (None, root.find(p).text)]
+print(*missing, sep="\n")
+sys.exit(bool(missing))
+PY
 done
 [ "$failures" -eq 0 ]

@@ -23,4 +23,9 @@ for exe in dimmscope.exe dimmscope-report.exe; do
   grep -qx " FILEVERSION $numbers" <<<"$rc" || { echo "FAIL $exe: $(grep FILEVERSION <<<"$rc"), zip $version"; exit 1; }
   grep -q "VALUE \"FileVersion\", \"$version\"" <<<"$rc" || { echo "FAIL $exe: FileVersion string is not $version"; exit 1; }
 done
+# FILE=NAME splits at the last '=', so a build folder may hold one.
+mkdir "$tmp/a=b" && echo x >"$tmp/a=b/f.exe"
+SOURCE_DATE_EPOCH=0 python3 "$here/../tools/make_release_zip.py" "$tmp/out" t.zip . "$tmp/a=b/f.exe=g.exe" 2>/dev/null &&
+  python3 -c 'import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).namelist() != ["g.exe"])' "$tmp/out/t.zip" &&
+  cmp -s "$tmp/a=b/f.exe" "$tmp/out/g.exe" || { echo "FAIL a FILE=NAME whose FILE holds '=' is not packed as NAME"; exit 1; }
 echo "${zips[0]##*/}: four files, version $version in both exes"

@@ -28,6 +28,11 @@ check "no dump name" 2 "option '--smbios' needs a file name" "$report" --smbios
 printf '[Win32_PhysicalMemory]\nCapacity = 8 GB\n' >"$work/bad.ini"
 DIMMSCOPE_INVENTORY="$work/bad.ini" check "malformed inventory" 1 "bad\.ini:2: expected a number" "$report"
 DIMMSCOPE_INVENTORY="$work/missing.ini" check "missing inventory" 1 "missing\.ini: cannot open" "$report"
+# A class that cannot be loaded shows as no instance, but is no success.
+printf '[Win32_PhysicalMemory]\nInstallDate = "2024-01-01 00:00:00"\n[Win32_PhysicalMemory]\n' >"$work/date.ini"
+DIMMSCOPE_INVENTORY="$work/date.ini" check "unreadable first module" 1 "Cannot read Win32_PhysicalMemory: .*not a valid integer" "$report"
+printf '[Win32_PhysicalMemory]\nCapacity = "-1"\nDeviceLocator = "DIMM A"\n' >"$work/negative.ini"
+DIMMSCOPE_INVENTORY="$work/negative.ini" check "impossible capacity" 0 "DIMM A.*-1 bytes" "$report"
 # --jedec: the JEP106 maker after each Manufacturer value read from a code.
 jedec=$(DIMMSCOPE_INVENTORY="$here/fixtures/scan/four_modules.ini" "$report" --jedec | tr -d '\r' | grep '^Manufacturer')
 expected=$(printf 'Manufacturer\t%s\n' '029E (Corsair)' 'Samsung (Samsung)' '04CD (G Skill Intl)' \

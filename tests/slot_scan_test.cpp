@@ -37,7 +37,13 @@ std::string Summary(const TSlotScanModel& m) {
 }
 
 TEST(SlotScan, Table) {
-  for (const auto& c : testing::CaseTable("slot_scan.txt")) EXPECT_EQ(Summary(Scan(c[0])), c[1]) << c.Where;
+  for (const auto& c : testing::CaseTable("slot_scan.txt")) {
+    const TSlotScanModel m = Scan(c[0]);
+    EXPECT_EQ(Summary(m), c[1]) << c.Where;
+    if (c.Fields.size() > 2) {
+      EXPECT_EQ(m.CurMemText.value_or("-"), c[2]) << c.Where;
+    }
+  }
 }
 
 TEST(SlotScan, LogLinesShowTheRawValuesBesideTheShownOnes) {

@@ -23,6 +23,7 @@ TEST(WmiClass, LoadSelectsTheFirstInstanceAndOnlyANewIndexRefillsTheFields) {
   EXPECT_EQ(memory.DeviceLocator, "DIMM 0");
   memory.SetCollectionIndex(1);
   EXPECT_EQ(memory.Capacity, 4294967296LL);
+  EXPECT_EQ(memory.Collection[1]->Values.capacity(), memory.PropertyNames.size());  // no room kept for more
   memory.DeviceLocator = "marker";
   for (int index : {1, -1, 2}) memory.SetCollectionIndex(index);
   EXPECT_EQ(memory.DeviceLocator, "marker");

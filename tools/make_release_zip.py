@@ -5,9 +5,10 @@ SHA256SUMS over the zip and the exes, all in one folder.
 Usage: tools/make_release_zip.py OUT_DIR ZIP_NAME SOURCE_DIR FILE[=NAME]...
 
 Each FILE goes into the zip under NAME (its own base name by default), in the
-order given. Every entry is dated SOURCE_DATE_EPOCH when it is set, else the
-time of SOURCE_DIR's last commit, so two builds of one commit give the same
-bytes.
+order given. FILE=NAME splits at the last '=', so a FILE whose path holds one
+(in a build folder named so) is given with its NAME. Every entry is dated
+SOURCE_DATE_EPOCH when it is set, else the time of SOURCE_DIR's last commit,
+so two builds of one commit give the same bytes.
 
 Why not CPack's ZIP generator (CMake 3.25, Debian 12's): it reads the entry
 list from its staging folder in directory order, unsorted, so the order
@@ -67,7 +68,7 @@ def main(argv):
     exes = []
     with zipfile.ZipFile(zip_path, "w") as archive:
         for item in files:
-            path, _, name = item.partition("=")
+            path, name = item.rsplit("=", 1) if "=" in item else (item, "")
             name = name or os.path.basename(path)
             with open(path, "rb") as f:
                 data = f.read()

@@ -34,7 +34,7 @@ class TWmiConnection {
   bool KeepImpersonation = true;
 };
 
-// A record holds at most this many property values per instance.
+// A class's first this many properties are kept; the rest are not read.
 inline constexpr std::size_t kMaxWmiProperties = 256;
 
 struct TVariantValueClass {
@@ -42,10 +42,9 @@ struct TVariantValueClass {
 };
 
 // One instance's values; slot i belongs to entry i of the owner's PropertyNames.
-// Room for every slot is reserved up front, but only the slots of listed
-// properties are constructed, so a record costs what its class uses.
+// The load sizes Values to the class's property count and reserves nothing
+// more: an inventory may list hundreds of thousands of instances.
 struct TDataWmiClass {
-  TDataWmiClass() { Values.reserve(kMaxWmiProperties); }
   std::vector<TVariant> Values;
   TVariantValueClass Instance;
 };

@@ -1,7 +1,9 @@
 // Whole-file reads and writes over the wide-character file calls, so paths
 // outside the ANSI code page and long paths work.
+#include "platform/win32/file_io_win32.h"
+
 #include <atomic>
-#include <cwchar>
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/text_win32.h"
@@ -50,17 +52,17 @@ bool IsFolder(const std::wstring& Path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// A temporary name beside the destination that no other writer picks:
-// process id, a per-process counter and the clock.
-std::wstring TempNameFor(const std::wstring& Path) {
-  static std::atomic<unsigned> counter{0};
-  wchar_t suffix[64];
-  std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%x-%lx.tmp", GetCurrentProcessId(),
-                counter.fetch_add(1), GetTickCount());
-  return Path + suffix;
-}
-
 }  // namespace
+
+// Process id, a per-process counter and the clock. The long form is decided
+// on the whole name: the suffix can take a destination just short of the
+// classic limit past it.
+std::wstring AtomicReplaceTempPath(const std::string& Path) {
+  static std::atomic<unsigned> counter{0};
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".%lx-%x-%lx.tmp", GetCurrentProcessId(), counter.fetch_add(1), GetTickCount());
+  return WidePath(Path + suffix);
+}
 
 bool WriteFileBytes(const std::string& Path, const std::string& Bytes) {
   if (Path.empty()) return false;
@@ -82,7 +84,7 @@ bool ReplaceFileAtomically(const std::string& Path, const std::string& Bytes) {
   std::wstring temp;
   HANDLE handle = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 16 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = TempNameFor(path);
+    temp = AtomicReplaceTempPath(Path);
     handle = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
   }

@@ -1,10 +1,11 @@
 // Paths the ANSI calls cannot name: a program deeper than the classic path
 // limit whose version is read, an inventory in a folder named outside the
-// ANSI code page.
+// ANSI code page; and the form of a temporary name near that limit.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "platform/win32/file_io_win32.h"
 #include "platform/win32/text_win32.h"
 #include "platform/win32/win_api.h"
 #include "support/file_io.h"
@@ -43,6 +44,14 @@ TEST(WidePaths, AnInventoryInAFolderOutsideTheCodePage) {
   // As the program is told where it is.
   ASSERT_TRUE(SetEnvironmentVariableW(L"DIMMSCOPE_TEST_PATH", Utf8ToWide(path).c_str()));
   EXPECT_EQ(EnvironmentValue("DIMMSCOPE_TEST_PATH"), path);
+}
+
+// A destination just short of the limit needs no long form; its temporary
+// name, some 20 characters longer, does.
+TEST(WidePaths, TheTemporaryFileOfAReplaceNearTheLimit) {
+  const std::string path = "C:\\" + std::string(236, 'a');
+  ASSERT_EQ(WidePath(path), Utf8ToWide(path));
+  EXPECT_EQ(AtomicReplaceTempPath(path).rfind(L"\\\\?\\" + Utf8ToWide(path) + L".", 0), 0u);
 }
 
 }  // namespace

@@ -175,6 +175,12 @@ drive reactivate || fail "no second activation"
 drive waitclass '#32770' 2 && fail "a second activation ran the failed start-up again"
 stop
 
+start failed_load window/failed_load.ini || exit 1
+box "no message box for the module class that could not be loaded"
+expect dump
+expect log
+stop
+
 # ---------------------------------------------------------------------------
 # The bundled sample: every System Info. label ends inside its group (a
 # wider stand-in font cuts them off), and a downloaded address is opened as
