@@ -2,7 +2,6 @@
 // i686 build under WoW64), in scratch folders and registry keys of the test's own.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <regex>
@@ -226,30 +225,26 @@ TEST_F(Wow64, TheRealSystemFolderThroughSysnativeOrWithoutRedirection) {
 }
 
 // A 32-bit program's uninstall registration goes to Wow6432Node, a 64-bit
-// one's to the 64-bit view that the 32-bit process must ask for.
+// one's to the 64-bit view, which the 32-bit process must ask for.
 TEST_F(Wow64, InstalledProgramsOfBothRegistryViews) {
-  const std::wstring key =
-      L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dimmscope test " + std::to_wstring(GetCurrentProcessId());
-  const auto add = [&](REGSAM View, const std::wstring& Name) {
+  const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dimmscope test";
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    const std::wstring name = view == KEY_WOW64_64KEY ? L"Dimmscope test 64" : L"Dimmscope test 32";
     HKEY opened = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | View, nullptr, &opened, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(opened, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(Name.c_str()),
-                   static_cast<DWORD>((Name.size() + 1) * sizeof(wchar_t)));
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &opened, nullptr), 0);
+    RegSetValueExW(opened, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()), (name.size() + 1) * 2);
     RegCloseKey(opened);
-  };
-  add(KEY_WOW64_64KEY, L"Dimmscope test 64");
-  add(KEY_WOW64_32KEY, L"Dimmscope test 32");
+  }
   std::vector<std::string> names, errors;
   ListInstalledPrograms(names, errors);
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), KEY_WOW64_64KEY, 0);
-  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), KEY_WOW64_32KEY, 0);
-  const auto at = [&](const std::string& Line) { return std::find(names.begin(), names.end(), Line) - names.begin(); };
-  const auto view32 = at("HKEY_LOCAL_MACHINE\\" + UninstallPlaces()[2].KeyPath);
-  EXPECT_LT(at("HKEY_LOCAL_MACHINE\\" + UninstallPlaces()[1].KeyPath), at("Dimmscope test 64"));
-  EXPECT_LT(at("Dimmscope test 64"), view32);
-  EXPECT_LT(view32, at("Dimmscope test 32"));
-  EXPECT_LT(at("Dimmscope test 32"), static_cast<std::ptrdiff_t>(names.size()));
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
+  // Each under its own place's heading, the 64-bit view's first.
+  std::vector<std::string> found;
+  for (const std::string& line : names) {
+    if (line.rfind("HKEY_LOCAL_MACHINE", 0) == 0 || line.rfind("Dimmscope test", 0) == 0) found.push_back(line);
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"HKEY_LOCAL_MACHINE\\" + UninstallPlaces()[1].KeyPath, "Dimmscope test 64",
+                                             "HKEY_LOCAL_MACHINE\\" + UninstallPlaces()[2].KeyPath, "Dimmscope test 32"}));
   EXPECT_EQ(errors, std::vector<std::string>{});
 }
 
@@ -281,34 +276,33 @@ TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
 
 // Windows calls the program back from its own frames, which the i686 build's
 // exceptions cannot unwind through: what a window procedure, a timer or an HTTP
-// completion throws goes to the general error handler, whose box is shown.
-class CallbacksFromWindows : public testing::Test, public win::TWindowProc {
+// completion throws goes to the general error handler's box.
+class Callbacks : public testing::Test, public win::TWindowProc {
  protected:
-  CallbacksFromWindows() {
+  Callbacks() {
     Register("DimmscopeTestWindow", nullptr, nullptr);
     CreateWindowExA(0, "DimmscopeTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                     static_cast<win::TWindowProc*>(this));
     win::SetApplicationTitle("Dimmscope test");
   }
-  ~CallbacksFromWindows() override { DestroyWindow(handle_); }
+  ~Callbacks() override { DestroyWindow(handle_); }
   bool OnMessage(UINT Message, WPARAM WParam, LPARAM, LRESULT&) override {
-    if (Message == WM_TIMER) KillTimer(handle_, WParam);
-    if (Message == WM_APP || Message == WM_TIMER) throw std::runtime_error(Message == WM_APP ? "handler" : "timer");
+    if (Message == WM_TIMER && KillTimer(handle_, WParam)) throw std::runtime_error("timer");
+    if (Message == WM_APP) throw std::runtime_error("handler");
     return false;
   }
-  // Runs Start and the message loop until the error box shows (it is closed
-  // at once), at most 20 s; the box's text.
-  std::string ShownError(const std::function<void()>& Start) {
+  // The box's text, read and the box closed by a second thread while this
+  // one runs Start and the message loop; empty after 20 s without a box.
+  std::string Shown(const std::function<void()>& Start) {
     std::atomic<bool> closed{false};
     std::string text;
     std::thread watcher([&] {
-      for (int tries = 0; tries < 200 && !closed; ++tries, Sleep(100)) {
-        const HWND box = FindWindowA("#32770", "Dimmscope test");
-        for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-          if (GetWindowTextLengthA(child) > 2) text = win::TWindow(child).Text();  // not the "OK" button
-        }
-        closed = box != nullptr && PostMessageA(box, WM_COMMAND, IDOK, 0);
+      HWND box = nullptr;
+      for (int tries = 0; tries < 200 && text.empty(); ++tries, Sleep(100)) {
+        text = win::TWindow(GetDlgItem(box = FindWindowA("#32770", "Dimmscope test"), 0xFFFF)).Text();
       }
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      closed = true;
     });
     Start();
     for (int tries = 0; tries < 200 && !closed; ++tries) PumpHttpCompletions(100);
@@ -317,19 +311,13 @@ class CallbacksFromWindows : public testing::Test, public win::TWindowProc {
   }
 };
 
-TEST_F(CallbacksFromWindows, AWindowProcedure) {
-  EXPECT_EQ(ShownError([&] { SendMessageA(handle_, WM_APP, 0, 0); }), "handler");
-}
-
-TEST_F(CallbacksFromWindows, ATimer) {
-  EXPECT_EQ(ShownError([&] { SetTimer(handle_, 1, 10, nullptr); }), "timer");
-}
-
-TEST_F(CallbacksFromWindows, AnHttpCompletion) {
+TEST_F(Callbacks, WindowProcedure) { EXPECT_EQ(Shown([&] { SendMessageA(handle_, WM_APP, 0, 0); }), "handler"); }
+TEST_F(Callbacks, Timer) { EXPECT_EQ(Shown([&] { SetTimer(handle_, 1, 10, nullptr); }), "timer"); }
+TEST_F(Callbacks, HttpCompletion) {
   THttpClient client;
   client.URL = "http://127.0.0.1:1/";  // refused at once
   client.OnRequestDone = [](THttpClient&, std::int32_t) { throw std::runtime_error("completion"); };
-  EXPECT_EQ(ShownError([&] { client.GetASync(); }), "completion");
+  EXPECT_EQ(Shown([&] { client.GetASync(); }), "completion");
 }
 
 TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {
