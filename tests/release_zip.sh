@@ -16,9 +16,7 @@ want="dimmscope.exe dimmscope-report.exe README.txt LICENSE.txt"
 [ "$names" = "$want" ] || { echo "FAIL the zip holds '$names', want '$want'"; exit 1; }
 "$here/check_imports.sh" "$tmp/dimmscope.exe" "$tmp/dimmscope-report.exe"
 # The exes the WoW64 tests run from the build are the very ones shipped.
-for exe in dimmscope.exe dimmscope-report.exe; do
-  cmp -s "$tmp/$exe" "$1/$exe" || { echo "FAIL the zip's $exe is not the build's"; exit 1; }
-done
+for exe in dimmscope.exe dimmscope-report.exe; do cmp -s "$tmp/$exe" "$1/$exe" || { echo "FAIL $exe differs"; exit 1; }; done
 # FILEVERSION has four numbers; a shorter version is padded with zeros.
 IFS=. read -r a b c d <<<"$version"
 numbers="${a:-0}, ${b:-0}, ${c:-0}, ${d:-0}"

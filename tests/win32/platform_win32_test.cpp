@@ -199,22 +199,17 @@ TEST(SystemInfo, VersionAndWow64) {
   EXPECT_GE(std::stoi(name), 6) << name;  // Windows 7 and later
   EXPECT_EQ(IsWow64(), OnWow64());
   const std::string hosts = SystemFolder() + "\\drivers\\etc\\hosts";
-  if (!OnWow64()) {
-    EXPECT_EQ(SysNativePath(hosts), hosts);
-  }
+  EXPECT_EQ(SysNativePath(hosts) == hosts, !OnWow64());
 }
 
 // What only a 32-bit process on 64-bit Windows meets: a second system folder
 // and a second registry view, which it sees in place of the 64-bit ones.
-class Wow64 : public testing::Test {
- protected:
-  void SetUp() override {
-    if (!OnWow64()) GTEST_SKIP() << "not a 32-bit process on 64-bit Windows";
-  }
-};
+#define SKIP_UNLESS_WOW64() \
+  if (!OnWow64()) GTEST_SKIP() << "not a 32-bit process on 64-bit Windows"
 
 // conhost.exe exists only in the 64-bit system folder.
-TEST_F(Wow64, TheRealSystemFolderThroughSysnativeOrWithoutRedirection) {
+TEST(Wow64, TheRealSystemFolderThroughSysnativeOrWithoutRedirection) {
+  SKIP_UNLESS_WOW64();
   const std::string exe = SystemFolder() + "\\conhost.exe";
   const std::string sysnative = SystemFolder().substr(0, SystemFolder().rfind('\\')) + "\\sysnative\\conhost.exe";
   EXPECT_FALSE(IsExistingFile(exe));  // redirected to the 32-bit folder
@@ -226,7 +221,8 @@ TEST_F(Wow64, TheRealSystemFolderThroughSysnativeOrWithoutRedirection) {
 
 // A 32-bit program's uninstall registration goes to Wow6432Node, a 64-bit
 // one's to the 64-bit view, which the 32-bit process must ask for.
-TEST_F(Wow64, InstalledProgramsOfBothRegistryViews) {
+TEST(Wow64, InstalledProgramsOfBothRegistryViews) {
+  SKIP_UNLESS_WOW64();
   const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dimmscope test";
   for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
     const std::wstring name = view == KEY_WOW64_64KEY ? L"Dimmscope test 64" : L"Dimmscope test 32";

@@ -15,7 +15,7 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 exe=$2 driver=$3 artefacts=$4 version=${5//./\\.}
 pe=$(od -An -tu4 -j60 -N4 "$exe")  # the PE header's offset; its machine 014c is i386
 [ "$(od -An -tx2 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')" = 014c ] && wow64=Yes || wow64=No
-. "$here/tests/wine/env.sh" "$1"
+. "$here/scripts/wine/env.sh" "$1"
 mkdir -p "$artefacts"
 work=$(mktemp -d)
 pids=()
