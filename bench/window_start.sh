@@ -17,7 +17,7 @@ cmake --build "$build/win32" --target dimmscope >/dev/null
 x86_64-w64-mingw32-g++ -O2 -s -static -mwindows bench/minimal_window.cpp -o "$build/minimal_window.exe"
 
 prefix=$PWD/$build/wineprefix
-. tests/wine/env.sh "$prefix"
+. scripts/wine/env.sh "$prefix"
 if [ -z "${DISPLAY:-}" ]; then
   exec 5< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
   xvfb=$!
@@ -25,7 +25,7 @@ if [ -z "${DISPLAY:-}" ]; then
   read -r -t 60 number <&5 || { echo "window_start: Xvfb did not start" >&2; exit 1; }
   export DISPLAY=:$number
 fi
-tests/wine/make_prefix.sh "$prefix"
+scripts/wine/make_prefix.sh "$prefix"
 DIMMSCOPE_INVENTORY=$(winpath tests/fixtures/scan/four_modules.ini)
 export DIMMSCOPE_INVENTORY
 export DIMMSCOPE_SERVER=http://127.0.0.1:9  # nothing listens: no network wait

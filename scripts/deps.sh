@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ googletest libgtest-dev python3 python3-jsonschema
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb dmidecode imagemagick xdotool
-          fonts-liberation)  # Wine draws the window's "MS Sans Serif" with Liberation Sans
+          fonts-liberation   # Wine draws the window's "MS Sans Serif" with Liberation Sans
+          debootstrap)       # the WoW64 runner's chroot (scripts/wow64)
 [ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev)
 
 missing=()

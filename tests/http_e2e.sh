@@ -3,7 +3,7 @@
 # server on a free loopback port, points the program's maker addresses at it
 # through DIMMSCOPE_SERVER (and names a port that refuses connections in
 # DIMMSCOPE_REFUSED_SERVER), runs the test command, and stops the server.
-# Usage: http_e2e.sh COMMAND [ARGS...]  (the test exe, or tests/wine/run.sh PREFIX EXE)
+# Usage: http_e2e.sh COMMAND [ARGS...]  (the test exe, or scripts/wine/run.sh PREFIX EXE)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 output=$(mktemp)

@@ -3,7 +3,7 @@
 # catch each: for every row of the tables, replace the text in the source,
 # rebuild, run the named tests, put the source back.
 # Usage: tests/mutants.sh TABLE...   (from the checkout's root, after
-# scripts/test has built build/native and build/win64)
+# scripts/test has built build/native, build/win64 and build/win32)
 # A row: file | text | replacement | tests (a ctest -R pattern); fields are
 # separated by " | ", "#" starts a comment. MUTANT_GTEST_FILTER narrows the
 # core tests (to leave out a known-flaky one, say).
@@ -44,6 +44,7 @@ PY
     then echo "BROKEN ROW  $file: $from"; missed=$((missed + 1)); continue; fi
     builds=(build/native)
     [[ "$tests" == *wine64* || "$file" == platform/win32/* ]] && builds+=(build/win64)
+    [[ "$tests" == *wow64* ]] && builds+=(build/win32)
     ok=1
     for b in "${builds[@]}"; do cmake --build "$b" >"$build_log" 2>&1 || ok=0; done
     if [ $ok = 0 ]; then
@@ -59,6 +60,6 @@ PY
     [ "${result%% *}" = caught ] && echo "           ${result#caught }"
   done 3<"$table"
 done
-for b in build/native build/win64; do [ -d "$b" ] && cmake --build "$b" >/dev/null 2>&1; done
+for b in build/native build/win64 build/win32; do [ -d "$b" ] && cmake --build "$b" >/dev/null 2>&1; done
 echo "$((total - missed)) of $total faults caught"
 [ $missed = 0 ]

@@ -15,6 +15,8 @@ z = zipfile.ZipFile(sys.argv[1]); z.extractall(sys.argv[2]); print(*z.namelist()
 want="dimmscope.exe dimmscope-report.exe README.txt LICENSE.txt"
 [ "$names" = "$want" ] || { echo "FAIL the zip holds '$names', want '$want'"; exit 1; }
 "$here/check_imports.sh" "$tmp/dimmscope.exe" "$tmp/dimmscope-report.exe"
+# The exes the WoW64 tests run from the build are the very ones shipped.
+for exe in dimmscope.exe dimmscope-report.exe; do cmp -s "$tmp/$exe" "$1/$exe" || { echo "FAIL $exe differs"; exit 1; }; done
 # FILEVERSION has four numbers; a shorter version is padded with zeros.
 IFS=. read -r a b c d <<<"$version"
 numbers="${a:-0}, ${b:-0}, ${c:-0}, ${d:-0}"

@@ -1,14 +1,19 @@
-// The Windows platform layer against the real system (wine64 here), in scratch
-// folders and registry keys of the test's own.
+// The Windows platform layer against the real system (wine64 here, and the
+// i686 build under WoW64), in scratch folders and registry keys of the test's own.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <regex>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/app_folders_win32.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/error_handler_win32.h"
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/system_library_win32.h"
 #include "platform/win32/text_win32.h"
@@ -19,6 +24,7 @@
 #include "support/shell.h"
 #include "support/text_helpers.h"
 #include "tests/scratch_folder.h"
+#include "update/http_client.h"
 #include "update/version_info.h"
 
 namespace dimmscope {
@@ -174,14 +180,68 @@ TEST(DataFolder, UnderAnAppDataFolderOutsideTheCodePage) {
   EXPECT_TRUE(IsNonEmptyFile(folder + "Dimmscope.log"));
 }
 
-TEST(SystemInfo, A64BitProcess) {
+// A 32-bit process on 64-bit Windows (the i686 build under WoW64), as the
+// machine tells it rather than IsWow64, which is under test.
+bool OnWow64() {
+  SYSTEM_INFO native;
+  GetNativeSystemInfo(&native);
+  return sizeof(void*) == 4 && native.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
+}
+
+std::string SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  return WideToUtf8(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)));
+}
+
+TEST(SystemInfo, VersionAndWow64) {
   const std::string name = GetWindowsVersionName();
   EXPECT_TRUE(std::regex_match(name, std::regex(R"((\d+)\.\d+( \(.+\))?)"))) << name;
   EXPECT_GE(std::stoi(name), 6) << name;  // Windows 7 and later
-  EXPECT_FALSE(IsWow64());
-  wchar_t system[MAX_PATH];
-  const std::string hosts = WideToUtf8(std::wstring(system, GetSystemDirectoryW(system, MAX_PATH))) + "\\hosts";
-  EXPECT_EQ(SysNativePath(hosts), hosts);
+  EXPECT_EQ(IsWow64(), OnWow64());
+  const std::string hosts = SystemFolder() + "\\drivers\\etc\\hosts";
+  EXPECT_EQ(SysNativePath(hosts) == hosts, !OnWow64());
+}
+
+// What only a 32-bit process on 64-bit Windows meets: a second system folder
+// and a second registry view, which it sees in place of the 64-bit ones.
+#define SKIP_UNLESS_WOW64() \
+  if (!OnWow64()) GTEST_SKIP() << "not a 32-bit process on 64-bit Windows"
+
+// conhost.exe exists only in the 64-bit system folder.
+TEST(Wow64, TheRealSystemFolderThroughSysnativeOrWithoutRedirection) {
+  SKIP_UNLESS_WOW64();
+  const std::string exe = SystemFolder() + "\\conhost.exe";
+  const std::string sysnative = SystemFolder().substr(0, SystemFolder().rfind('\\')) + "\\sysnative\\conhost.exe";
+  EXPECT_FALSE(IsExistingFile(exe));  // redirected to the 32-bit folder
+  EXPECT_TRUE(IsNonEmptyFile(exe));   // tested with the redirection off
+  EXPECT_EQ(SysNativePath(exe), sysnative);
+  EXPECT_TRUE(IsExistingFile(sysnative));
+  EXPECT_NE(GetVersionInfo(exe).FileVersion, "");  // read through sysnative
+}
+
+// A 32-bit program's uninstall registration goes to Wow6432Node, a 64-bit
+// one's to the 64-bit view, which the 32-bit process must ask for.
+TEST(Wow64, InstalledProgramsOfBothRegistryViews) {
+  SKIP_UNLESS_WOW64();
+  const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Dimmscope test";
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    const std::wstring name = view == KEY_WOW64_64KEY ? L"Dimmscope test 64" : L"Dimmscope test 32";
+    HKEY opened = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &opened, nullptr), 0);
+    RegSetValueExW(opened, L"DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name.c_str()), (name.size() + 1) * 2);
+    RegCloseKey(opened);
+  }
+  std::vector<std::string> names, errors;
+  ListInstalledPrograms(names, errors);
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), view, 0);
+  // Each under its own place's heading, the 64-bit view's first.
+  std::vector<std::string> found;
+  for (const std::string& line : names) {
+    if (line.rfind("HKEY_LOCAL_MACHINE", 0) == 0 || line.rfind("Dimmscope test", 0) == 0) found.push_back(line);
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"HKEY_LOCAL_MACHINE\\" + UninstallPlaces()[1].KeyPath, "Dimmscope test 64",
+                                             "HKEY_LOCAL_MACHINE\\" + UninstallPlaces()[2].KeyPath, "Dimmscope test 32"}));
+  EXPECT_EQ(errors, std::vector<std::string>{});
 }
 
 // Uninstall registrations made under a key of the test's own.
@@ -197,13 +257,63 @@ TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
   add("C", REG_EXPAND_SZ, L"%SystemRoot%\\Tool");  // only a plain string names a program
   std::vector<std::string> names, errors;
   ListInstalledProgramsIn({{TRegistryRoot::CurrentUser, base, TMissingKey::Skip},
-                           {TRegistryRoot::CurrentUser, base + "Missing\\", TMissingKey::Error}},
-                          true, names, errors);
+                           {TRegistryRoot::CurrentUser, base + "Missing\\", TMissingKey::Error},
+                           {TRegistryRoot::CurrentUser, base + "Wow6432Node\\", TMissingKey::ErrorOnWow64}},
+                          IsWow64(), names, errors);
   RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(base).c_str());
   RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel Studio Tests");
   const std::string root = "HKEY_CURRENT_USER\\" + base;
-  EXPECT_EQ(names, (std::vector<std::string>{root, "orvel studio dimmscope 1.8.0.20", "B", "C", root + "Missing\\"}));
-  EXPECT_EQ(errors, std::vector<std::string>{"Unable to open " + root + "Missing\\"});
+  EXPECT_EQ(names, (std::vector<std::string>{root, "orvel studio dimmscope 1.8.0.20", "B", "C", root + "Missing\\",
+                                             root + "Wow6432Node\\"}));
+  std::vector<std::string> expected = {"Unable to open " + root + "Missing\\"};
+  if (OnWow64()) expected.push_back("Unable to open " + root + "Wow6432Node\\");  // only there must it exist
+  EXPECT_EQ(errors, expected);
+}
+
+// Windows calls the program back from its own frames, which the i686 build's
+// exceptions cannot unwind through: what a window procedure, a timer or an HTTP
+// completion throws goes to the general error handler's box.
+class Callbacks : public testing::Test, public win::TWindowProc {
+ protected:
+  Callbacks() {
+    Register("DimmscopeTestWindow", nullptr, nullptr);
+    CreateWindowExA(0, "DimmscopeTestWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                    static_cast<win::TWindowProc*>(this));
+    win::SetApplicationTitle("Dimmscope test");
+  }
+  ~Callbacks() override { DestroyWindow(handle_); }
+  bool OnMessage(UINT Message, WPARAM WParam, LPARAM, LRESULT&) override {
+    if (Message == WM_TIMER && KillTimer(handle_, WParam)) throw std::runtime_error("timer");
+    if (Message == WM_APP) throw std::runtime_error("handler");
+    return false;
+  }
+  // The box's text, read and the box closed by a second thread while this
+  // one runs Start and the message loop; empty after 20 s without a box.
+  std::string Shown(const std::function<void()>& Start) {
+    std::atomic<bool> closed{false};
+    std::string text;
+    std::thread watcher([&] {
+      HWND box = nullptr;
+      for (int tries = 0; tries < 200 && text.empty(); ++tries, Sleep(100)) {
+        text = win::TWindow(GetDlgItem(box = FindWindowA("#32770", "Dimmscope test"), 0xFFFF)).Text();
+      }
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+      closed = true;
+    });
+    Start();
+    for (int tries = 0; tries < 200 && !closed; ++tries) PumpHttpCompletions(100);
+    watcher.join();
+    return text;
+  }
+};
+
+TEST_F(Callbacks, WindowProcedure) { EXPECT_EQ(Shown([&] { SendMessageA(handle_, WM_APP, 0, 0); }), "handler"); }
+TEST_F(Callbacks, Timer) { EXPECT_EQ(Shown([&] { SetTimer(handle_, 1, 10, nullptr); }), "timer"); }
+TEST_F(Callbacks, HttpCompletion) {
+  THttpClient client;
+  client.URL = "http://127.0.0.1:1/";  // refused at once
+  client.OnRequestDone = [](THttpClient&, std::int32_t) { throw std::runtime_error("completion"); };
+  EXPECT_EQ(Shown([&] { client.GetASync(); }), "completion");
 }
 
 TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {

@@ -4,7 +4,8 @@
 # processes); its window, log, exports, About dialog and what it has the shell
 # open are checked against tests/fixtures/window/<case>.expect, whose rows say
 # SOURCE COUNT PATTERN: COUNT lines ('+': one or more) of SOURCE match the
-# extended regex PATTERN ({port}, {version}: the server's, the build's). SOURCE:
+# extended regex PATTERN ({port}, {version}: the server's, the build's; {wow64}:
+# Yes for an i686 exe, which runs under WoW64 here, else No). SOURCE:
 # dump (the main window as the driver prints it), about (the About dialog), log
 # (oldest first, tabs as '|'), header ("N|text"), opened, box (a message box).
 # Every wait polls within a bound.
@@ -12,7 +13,9 @@
 set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 exe=$2 driver=$3 artefacts=$4 version=${5//./\\.}
-. "$here/tests/wine/env.sh" "$1"
+pe=$(od -An -tu4 -j60 -N4 "$exe")  # the PE header's offset; its machine 014c is i386
+[ "$(od -An -tx2 -j$((pe + 4)) -N2 "$exe" | tr -d ' ')" = 014c ] && wow64=Yes || wow64=No
+. "$here/scripts/wine/env.sh" "$1"
 mkdir -p "$artefacts"
 work=$(mktemp -d)
 pids=()
@@ -78,6 +81,7 @@ misses() {  # SOURCE FILE: the rows for SOURCE that FILE does not meet
     [ "$source" = "$1" ] || continue
     pattern=${pattern//\{port\}/$port}
     pattern=${pattern//\{version\}/$version}
+    pattern=${pattern//\{wow64\}/$wow64}
     got=$(grep -Ec -- "$pattern" "$2")
     [ "$count" = "$got" ] || { [ "$count" = + ] && [ "$got" -gt 0 ]; } || echo "$got lines, not $count, match $pattern"
   done < "$here/tests/fixtures/window/$case.expect"
