@@ -43,7 +43,8 @@ if env -u DIMMSCOPE_INVENTORY "$@" --format text --save-inventory "$work/saved.i
 else
   echo "skipped: this system's own inventory cannot be read here: $(head -1 "$work/err")"
 fi
-python3 - "$here/../docs/report.schema.json" "$here"/golden/*.json "$here"/golden/smbios/*.json <<'PY' || fail "schema"
+# The golden files are the same for every build: the native run checks them.
+[ $# -gt 1 ] || python3 - "$here/../docs/report.schema.json" "$here"/golden/*.json "$here"/golden/smbios/*.json <<'PY' || fail "schema"
 import json, sys, jsonschema
 schema = json.load(open(sys.argv[1]))
 for path in sys.argv[2:]:
