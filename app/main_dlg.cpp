@@ -192,8 +192,8 @@ struct TMainDlg::TControl {
   win::TWindow Window;
 };
 
-TMainDlg::TMainDlg(std::optional<std::string> FirstArgument)
-    : firstArgument_(std::move(FirstArgument)), programPath_(ProgramPath()) {
+TMainDlg::TMainDlg(std::optional<std::string> FirstArgument, bool StartUpOnActivation)
+    : firstArgument_(std::move(FirstArgument)), programPath_(ProgramPath()), startUpOnActivation_(StartUpOnActivation) {
   for (auto& panel : panels_) panel.ListShown = true;
 }
 
@@ -631,7 +631,7 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
       result = 0;
       return true;
     case WM_ACTIVATEAPP:
-      if (wparam != FALSE && !started_) AppEvtActivate();
+      if (wparam != FALSE && !started_ && startUpOnActivation_) AppEvtActivate();
       return false;
     case WM_TIMER:
       if (wparam != kMemTimer) return false;

@@ -27,7 +27,9 @@ class TStripChartWindow;
 class TMainDlg : public win::TWindowProc {
  public:
   // `FirstArgument`: the program's first command-line argument, if any.
-  explicit TMainDlg(std::optional<std::string> FirstArgument);
+  // Without `StartUpOnActivation` the window is only the window: the first
+  // activation starts nothing (the start-up benchmark's floor).
+  explicit TMainDlg(std::optional<std::string> FirstArgument, bool StartUpOnActivation = true);
   ~TMainDlg() override;
 
   // Creates the window and its controls; the timer starts ticking.
@@ -42,6 +44,8 @@ class TMainDlg : public win::TWindowProc {
   std::string GetLink(const std::string& Key) const;
   void ExportSlots(const std::string& Separator, const std::string& Extension);
   void FormDestroy();
+  // Sets the labels, lists and buttons as the scan decided.
+  void ApplyScanModel(const TSlotScanModel& Model);
 
   // Commands.
   void Quit1Click();
@@ -68,7 +72,6 @@ class TMainDlg : public win::TWindowProc {
   HWND Control(int Id) const;
   void SetLabel(int Id, const std::string& Text);
   void ApplyAnchors();
-  void ApplyScanModel(const TSlotScanModel& Model);
   void AutoSizeColumns(const win::TListView& List) const;
   void OnCommand(int Id);
   bool OnDrawItem(const DRAWITEMSTRUCT& Item);
@@ -79,6 +82,7 @@ class TMainDlg : public win::TWindowProc {
   std::string programPath_;  // UTF-8
   std::string dataFolder_;   // UTF-8, ends with a separator
   bool started_ = false;     // the start-up handler is detached after its first run
+  bool startUpOnActivation_ = true;
   int designClientWidth_ = 0;
 
   std::vector<TControl> controls_;

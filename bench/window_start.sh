@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
 # Start-up time of dimmscope.exe under wine64: from the process start to the
-# slot scan shown in the window (four modules), next to a minimal Win32
-# program that only opens a window, in the same run under the same Wine.
-# Prints every run, the medians, their ratio and the exe sizes.
-# Usage: bench/window_start.sh [RUNS]     (default 7)
+# slot scan shown in the window (four modules), next to two yardsticks in the
+# same run under the same Wine, the three started in turn: a minimal Win32
+# program that only opens a window, and the floor (bench/floor_window.cpp):
+# the same main window with its lists filled before it is shown, and nothing
+# of the start-up. Prints every run, the medians, both ratios and the exe sizes.
+# Usage: bench/window_start.sh [RUNS]   (default 9; BENCH_BUILD names a folder
+# holding the win64 and win32 builds, build/bench-window by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-runs=${1:-7}
-build=build/bench-window
+runs=${1:-9}
+build=${BENCH_BUILD:-build/bench-window}
 cmake -S . -B "$build/win64" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-  >/dev/null
-cmake --build "$build/win64" --target dimmscope dimmscope_window_driver >/dev/null
+  -DDIMMSCOPE_BENCH=ON >/dev/null
+cmake --build "$build/win64" --target dimmscope dimmscope_window_driver minimal_window dimmscope_floor >/dev/null
 cmake -S . -B "$build/win32" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
   -DDIMMSCOPE_TESTS=OFF >/dev/null
 cmake --build "$build/win32" --target dimmscope >/dev/null
-x86_64-w64-mingw32-g++ -O2 -s -static -mwindows bench/minimal_window.cpp -o "$build/minimal_window.exe"
 
 prefix=$PWD/$build/wineprefix
 . tests/wine/env.sh "$prefix"
@@ -53,15 +55,22 @@ time_one() {  # EXE WAIT_ARGS...
 }
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 
-"$loader" "$build/minimal_window.exe"  # warms the prefix and the page cache
-dimmscope=() minimal=()
+"$loader" "$build/win64/bench/minimal_window.exe"  # warms the prefix and the page cache
+"$loader" "$build/win64/bench/dimmscope_floor.exe" & # and the floor's inventory and fonts
+"$loader" "$driver" waitscan 30 >/dev/null && "$loader" "$driver" close >/dev/null
+wait
+dimmscope=() minimal=() floor=()
 for i in $(seq "$runs"); do
-  minimal+=("$(time_one "$build/minimal_window.exe" waitclass MinimalWindow 30)")
+  minimal+=("$(time_one "$build/win64/bench/minimal_window.exe" waitclass MinimalWindow 30)")
+  floor+=("$(time_one "$build/win64/bench/dimmscope_floor.exe" waitscan 30)")
   dimmscope+=("$(time_one "$build/win64/dimmscope.exe" waitscan 30)")
-  echo "run $i: minimal window ${minimal[-1]} ms, dimmscope.exe to scan shown ${dimmscope[-1]} ms"
+  echo "run $i: minimal window ${minimal[-1]} ms, floor ${floor[-1]} ms, dimmscope.exe to scan shown ${dimmscope[-1]} ms"
 done
 m=$(printf '%s\n' "${minimal[@]}" | median)
+f=$(printf '%s\n' "${floor[@]}" | median)
 d=$(printf '%s\n' "${dimmscope[@]}" | median)
-echo "median over $runs runs: minimal window $m ms, dimmscope.exe $d ms, ratio $(awk "BEGIN {printf \"%.2f\", $d / $m}")"
+echo "median over $runs runs: minimal window $m ms, floor $f ms, dimmscope.exe $d ms"
+echo "ratios: dimmscope.exe / minimal window $(awk "BEGIN {printf \"%.2f\", $d / $m}")," \
+  "dimmscope.exe / floor $(awk "BEGIN {printf \"%.3f\", $d / $f}")"
 echo "size: dimmscope.exe i686 release $(stat -c %s "$build/win32/dimmscope.exe") bytes," \
   "x86_64 release $(stat -c %s "$build/win64/dimmscope.exe") bytes"

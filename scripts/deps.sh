@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ googletest libgtest-dev python3
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb dmidecode imagemagick xdotool
-          fonts-liberation)  # Wine draws the window's "MS Sans Serif" with Liberation Sans
-[ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev)
+          fonts-liberation  # Wine draws the window's "MS Sans Serif" with Liberation Sans
+          libbenchmark-dev)  # the benchmarks are built with everything else
 
 missing=()
 for p in "${packages[@]}"; do
