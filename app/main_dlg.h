@@ -34,10 +34,12 @@ class TMainDlg : public win::TWindowProc {
 
   // Creates the window and its controls; the timer starts ticking.
   void Create();
-  void SetAboutDlg(TAboutDlg* About) { aboutDlg_ = About; }
   HACCEL Accelerators() const { return accelerators_.Get(); }
 
-  // Start-up at the first activation of the application.
+  // Start-up at the first activation of the application. The activation
+  // only posts the window a message that runs it: the activation may be sent
+  // from another thread, and COM refuses to call out while such a message is
+  // being handled.
   void AppEvtActivate();
   void ScanSlots();
   void Mem_tmrTimer();
@@ -77,12 +79,16 @@ class TMainDlg : public win::TWindowProc {
   bool OnDrawItem(const DRAWITEMSTRUCT& Item);
   bool OnCtlColorStatic(HDC Dc, HWND Control, LRESULT& Result);
   bool OnNotify(LPARAM LParam);
+  void StartNetworkJobs();
 
   std::optional<std::string> firstArgument_;
   std::string programPath_;  // UTF-8
   std::string dataFolder_;   // UTF-8, ends with a separator
   bool started_ = false;     // the start-up handler is detached after its first run
   bool startUpOnActivation_ = true;
+  bool startUpPosted_ = false;
+  bool startedInSentMessage_ = false;  // how the start-up ran, for kStartUpStateMessage
+  UINT startUpStateMessage_ = 0;
   int designClientWidth_ = 0;
 
   std::vector<TControl> controls_;
@@ -101,7 +107,7 @@ class TMainDlg : public win::TWindowProc {
   win::TScopedBrush bannerBrush_;
   win::TScopedMenu menu_;
   win::TScopedAccel accelerators_;
-  TAboutDlg* aboutDlg_ = nullptr;
+  std::unique_ptr<TAboutDlg> aboutDlg_;  // built when first shown
 
   std::unique_ptr<TRunLog> log_;
   std::unique_ptr<TFileGrabber> downloader_;

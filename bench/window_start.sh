@@ -4,9 +4,13 @@
 # same run under the same Wine, the three started in turn: a minimal Win32
 # program that only opens a window, and the floor (bench/floor_window.cpp):
 # the same main window with its lists filled before it is shown, and nothing
-# of the start-up. Prints every run, the medians, both ratios and the exe sizes.
+# of the start-up. Then dimmscope.exe once more, on Wine's own WMI instead of
+# the inventory file. Prints every run, the medians, both ratios and the exe
+# sizes.
 # Usage: bench/window_start.sh [RUNS]   (default 9; BENCH_BUILD names a folder
-# holding the win64 and win32 builds, build/bench-window by default)
+# holding the win64 and win32 builds, build/bench-window by default; BENCH_EXES
+# names a folder whose dimmscope.exe and dimmscope_floor.exe are timed instead
+# of the ones built, e.g. copies kept from before a change)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-9}
@@ -32,6 +36,9 @@ DIMMSCOPE_INVENTORY=$(winpath tests/fixtures/scan/four_modules.ini)
 export DIMMSCOPE_INVENTORY
 export DIMMSCOPE_SERVER=http://127.0.0.1:9  # nothing listens: no network wait
 driver=$build/win64/tests/dimmscope_window_driver.exe
+exes=${BENCH_EXES:-}
+app_exe=${exes:-$build/win64}/dimmscope.exe
+floor_exe=${exes:-$build/win64/bench}/dimmscope_floor.exe
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Milliseconds from starting EXE to the driver seeing WAIT_ARGS satisfied. The
@@ -56,20 +63,24 @@ time_one() {  # EXE WAIT_ARGS...
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 
 "$loader" "$build/win64/bench/minimal_window.exe"  # warms the prefix and the page cache
-"$loader" "$build/win64/bench/dimmscope_floor.exe" & # and the floor's inventory and fonts
+"$loader" "$floor_exe" &  # and the window's fonts and controls
+floor_warm=$!
 "$loader" "$driver" waitscan 30 >/dev/null && "$loader" "$driver" close >/dev/null
-wait
-dimmscope=() minimal=() floor=()
+wait "$floor_warm"
+dimmscope=() minimal=() floor=() live=()
 for i in $(seq "$runs"); do
   minimal+=("$(time_one "$build/win64/bench/minimal_window.exe" waitclass MinimalWindow 30)")
-  floor+=("$(time_one "$build/win64/bench/dimmscope_floor.exe" waitscan 30)")
-  dimmscope+=("$(time_one "$build/win64/dimmscope.exe" waitscan 30)")
-  echo "run $i: minimal window ${minimal[-1]} ms, floor ${floor[-1]} ms, dimmscope.exe to scan shown ${dimmscope[-1]} ms"
+  floor+=("$(time_one "$floor_exe" waitscan 30)")
+  dimmscope+=("$(time_one "$app_exe" waitscan 30)")
+  live+=("$(unset DIMMSCOPE_INVENTORY; time_one "$app_exe" waitscan 30)")
+  echo "run $i: minimal window ${minimal[-1]} ms, floor ${floor[-1]} ms, dimmscope.exe to scan shown ${dimmscope[-1]} ms," \
+    "the same on Wine's own WMI ${live[-1]} ms"
 done
 m=$(printf '%s\n' "${minimal[@]}" | median)
 f=$(printf '%s\n' "${floor[@]}" | median)
 d=$(printf '%s\n' "${dimmscope[@]}" | median)
-echo "median over $runs runs: minimal window $m ms, floor $f ms, dimmscope.exe $d ms"
+w=$(printf '%s\n' "${live[@]}" | median)
+echo "median over $runs runs: minimal window $m ms, floor $f ms, dimmscope.exe $d ms (on Wine's own WMI $w ms)"
 echo "ratios: dimmscope.exe / minimal window $(awk "BEGIN {printf \"%.2f\", $d / $m}")," \
   "dimmscope.exe / floor $(awk "BEGIN {printf \"%.3f\", $d / $f}")"
 echo "size: dimmscope.exe i686 release $(stat -c %s "$build/win32/dimmscope.exe") bytes," \
