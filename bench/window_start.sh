@@ -10,7 +10,8 @@
 # Usage: bench/window_start.sh [RUNS]   (default 9; BENCH_BUILD names a folder
 # holding the win64 and win32 builds, build/bench-window by default; BENCH_EXES
 # names a folder whose dimmscope.exe and dimmscope_floor.exe are timed instead
-# of the ones built, e.g. copies kept from before a change)
+# of the ones built; BENCH_BEFORE one whose pair is timed too, in the same
+# rounds, e.g. copies kept from before a change)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-9}
@@ -36,9 +37,12 @@ DIMMSCOPE_INVENTORY=$(winpath tests/fixtures/scan/four_modules.ini)
 export DIMMSCOPE_INVENTORY
 export DIMMSCOPE_SERVER=http://127.0.0.1:9  # nothing listens: no network wait
 driver=$build/win64/tests/dimmscope_window_driver.exe
-exes=${BENCH_EXES:-}
-app_exe=${exes:-$build/win64}/dimmscope.exe
-floor_exe=${exes:-$build/win64/bench}/dimmscope_floor.exe
+minimal_exe=$build/win64/bench/minimal_window.exe
+# Each series: a name, the folder of its dimmscope.exe and dimmscope_floor.exe.
+sets=("now|${BENCH_EXES:-}")
+[ -n "${BENCH_BEFORE:-}" ] && sets+=("before|$BENCH_BEFORE")
+app_of() { echo "${1:-$build/win64}/dimmscope.exe"; }
+floor_of() { echo "${1:-$build/win64/bench}/dimmscope_floor.exe"; }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # Milliseconds from starting EXE to the driver seeing WAIT_ARGS satisfied. The
@@ -62,26 +66,34 @@ time_one() {  # EXE WAIT_ARGS...
 }
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2}'; }
 
-"$loader" "$build/win64/bench/minimal_window.exe"  # warms the prefix and the page cache
-"$loader" "$floor_exe" &  # and the window's fonts and controls
+"$loader" "$minimal_exe"  # warms the prefix and the page cache
+"$loader" "$(floor_of "${BENCH_EXES:-}")" &  # and the window's fonts and controls
 floor_warm=$!
 "$loader" "$driver" waitscan 30 >/dev/null && "$loader" "$driver" close >/dev/null
 wait "$floor_warm"
-dimmscope=() minimal=() floor=() live=()
+declare -A times
 for i in $(seq "$runs"); do
-  minimal+=("$(time_one "$build/win64/bench/minimal_window.exe" waitclass MinimalWindow 30)")
-  floor+=("$(time_one "$floor_exe" waitscan 30)")
-  dimmscope+=("$(time_one "$app_exe" waitscan 30)")
-  live+=("$(unset DIMMSCOPE_INVENTORY; time_one "$app_exe" waitscan 30)")
-  echo "run $i: minimal window ${minimal[-1]} ms, floor ${floor[-1]} ms, dimmscope.exe to scan shown ${dimmscope[-1]} ms," \
-    "the same on Wine's own WMI ${live[-1]} ms"
+  m=$(time_one "$minimal_exe" waitclass MinimalWindow 30)
+  times[minimal]+=" $m" line="run $i: minimal window $m ms"
+  for set in "${sets[@]}"; do
+    name=${set%%|*} dir=${set#*|}
+    f=$(time_one "$(floor_of "$dir")" waitscan 30)
+    d=$(time_one "$(app_of "$dir")" waitscan 30)
+    w=$(unset DIMMSCOPE_INVENTORY; time_one "$(app_of "$dir")" waitscan 30)
+    times[$name.floor]+=" $f" times[$name.app]+=" $d" times[$name.wmi]+=" $w"
+    line+="; $name: floor $f ms, dimmscope.exe $d ms, on Wine's own WMI $w ms"
+  done
+  echo "$line"
 done
-m=$(printf '%s\n' "${minimal[@]}" | median)
-f=$(printf '%s\n' "${floor[@]}" | median)
-d=$(printf '%s\n' "${dimmscope[@]}" | median)
-w=$(printf '%s\n' "${live[@]}" | median)
-echo "median over $runs runs: minimal window $m ms, floor $f ms, dimmscope.exe $d ms (on Wine's own WMI $w ms)"
-echo "ratios: dimmscope.exe / minimal window $(awk "BEGIN {printf \"%.2f\", $d / $m}")," \
-  "dimmscope.exe / floor $(awk "BEGIN {printf \"%.3f\", $d / $f}")"
+med() { tr ' ' '\n' <<<"${times[$1]}" | grep . | median; }
+m=$(med minimal)
+echo "medians over $runs runs: minimal window $m ms"
+for set in "${sets[@]}"; do
+  name=${set%%|*}
+  f=$(med "$name.floor") d=$(med "$name.app") w=$(med "$name.wmi")
+  echo "$name: floor $f ms, dimmscope.exe $d ms (on Wine's own WMI $w ms);" \
+    "dimmscope.exe / minimal window $(awk "BEGIN {printf \"%.2f\", $d / $m}")," \
+    "dimmscope.exe / floor $(awk "BEGIN {printf \"%.3f\", $d / $f}")"
+done
 echo "size: dimmscope.exe i686 release $(stat -c %s "$build/win32/dimmscope.exe") bytes," \
   "x86_64 release $(stat -c %s "$build/win64/dimmscope.exe") bytes"
