@@ -196,9 +196,10 @@ int main(int argc, char** argv) {
   const char* arg = argc > 2 ? argv[2] : nullptr;
   const HWND main = MainWindow();
   if (command == "waitscan") {
+    // The scan's figures in a window on the screen (a hidden one may hold them already).
     const bool shown = Within(arg, [] {
       const std::string slots = Text(FindControl(MainWindow(), dimmscope::IdSlotsLbl));
-      return slots.size() > 18 && slots.rfind("Number of slots : ", 0) == 0;
+      return IsWindowVisible(MainWindow()) && slots.size() > 18 && slots.rfind("Number of slots : ", 0) == 0;
     });
     return shown ? 0 : (std::puts("FAIL no scan shown"), 1);
   }
