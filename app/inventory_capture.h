@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "wmi/inventory_file.h"
+#include "wmi/replay_provider.h"
 
 namespace dimmscope {
 
@@ -15,5 +16,11 @@ namespace dimmscope {
 // A class that cannot be loaded has no instances, as the slot scan sees it
 // too, and is named in `notes` when given.
 TInventory CaptureInventory(std::vector<std::string>* notes = nullptr);
+
+// The same two classes asked of the installed provider once: one connection,
+// one query per class. A class that could not be loaded, or a connection that
+// failed, is kept with its message, so that a replay of the answers fails
+// where the provider failed.
+TWmiAnswers CaptureWmiAnswers();
 
 }  // namespace dimmscope

@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/inventory_capture.h"
 #include "support/system_info.h"
 #include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
@@ -21,18 +22,27 @@ std::string WithCause(const std::string& what, const std::string& cause) {
   return cause.empty() ? what : what + " (" + cause + ")";
 }
 
+// WMI is asked once per scan: both classes are read here, over one
+// connection, and the choice and the scan read those answers.
+TWmiLocatorFactory AskWmiOnce(TWmiLocatorFactory wmi) {
+  const TScopedWmiLocatorFactory live(std::move(wmi));
+  return MakeReplayLocatorFactory(std::make_shared<const TWmiAnswers>(CaptureWmiAnswers()));
+}
+
 }  // namespace
 
 TWmiLocatorFactory ChooseWmiOrFirmware(TWmiLocatorFactory wmi, const TFirmwareSmbiosReader& firmware,
                                        std::vector<std::string>* notes, std::string* sourceLine) {
-  if (!wmi || !firmware) return wmi;
-  // The query the scan will run, through the same record, so that WMI is
-  // kept exactly when the scan would see a module through it.
+  if (!wmi) return wmi;
+  TWmiLocatorFactory answered = AskWmiOnce(std::move(wmi));
+  if (!firmware) return answered;
+  // The scan's own record over WMI's answers, so that WMI is kept exactly
+  // when the scan would see a module through it.
   std::string reason;
   {
-    const TScopedWmiLocatorFactory probeFactory(wmi);
+    const TScopedWmiLocatorFactory probeFactory(answered);
     const TWin32_PhysicalMemory probe(true);
-    if (probe.CollectionCount() > 0) return wmi;
+    if (probe.CollectionCount() > 0) return answered;
     if (probe.CollectionCount() < 0) {
       reason =
           WithCause(probe.Connection->Connected ? "WMI query failed" : "connecting to WMI failed", probe.LoadError);
@@ -45,14 +55,14 @@ TWmiLocatorFactory ChooseWmiOrFirmware(TWmiLocatorFactory wmi, const TFirmwareSm
   try {
     inventory = std::make_shared<const TInventory>(SmbiosInventory(ParseRawSmbiosData(firmware()), &tableNotes));
   } catch (const std::exception&) {
-    return wmi;
+    return answered;
   }
   if (reason.empty()) {
     std::size_t modules = 0;
     for (const auto& instance : inventory->Instances) {
       if (instance.ClassName == "Win32_PhysicalMemory") ++modules;
     }
-    if (modules == 0) return wmi;
+    if (modules == 0) return answered;
     reason = "WMI lists no memory module, the firmware tables list " + std::to_string(modules);
   }
   if (notes != nullptr) notes->insert(notes->end(), tableNotes.begin(), tableNotes.end());

@@ -33,8 +33,10 @@ TInventorySource InstallInventoryProvider(const std::string& smbiosDump = std::s
 // it or the Win32_PhysicalMemory query fails, or the query lists no module
 // while the tables list at least one installed module. Then the tables serve
 // both classes. `sourceLine` and `notes` as for InstallInventoryProvider.
-// The tables are read only when WMI falls short; an empty `firmware` keeps WMI
-// without asking it anything.
+// WMI is asked once, here: one connection, one query per class; what it
+// answered (failures included) is what the returned factory serves, so the
+// scan asks WMI nothing more. The tables are read only when WMI falls short;
+// with an empty `firmware` WMI's answers are kept whatever they are.
 TWmiLocatorFactory ChooseWmiOrFirmware(TWmiLocatorFactory wmi, const TFirmwareSmbiosReader& firmware,
                                        std::vector<std::string>* notes = nullptr, std::string* sourceLine = nullptr);
 

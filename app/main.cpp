@@ -1,6 +1,7 @@
 // dimmscope.exe: the program the user starts. COM for the main thread before
-// any window, the main window and then the About dialog, the message loop
-// with the menu's shortcuts until the main window closes.
+// any window, the main window (the About dialog comes with its first
+// showing), the message loop with the menu's shortcuts until the main window
+// closes.
 #include <exception>
 #include <memory>
 #include <optional>
@@ -8,7 +9,6 @@
 
 #include "app/main_commands.h"
 #include "app/main_dlg.h"
-#include "dialogs/about_dlg.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/error_handler_win32.h"
 #include "platform/win32/text_win32.h"
@@ -28,7 +28,7 @@ std::optional<std::string> FirstArgument() {
   return first;
 }
 
-int Run() {
+int Run(int showCommand) {
   using namespace dimmscope;
   // 1. The units' start-up: DLLs from the system folder only, COM for this
   // thread, the user's separators, the common controls.
@@ -38,13 +38,13 @@ int Run() {
   win::InitCommonControls();
   // 2. The application's title.
   win::SetApplicationTitle(kApplicationTitle);
-  // 3. The main window, then the About dialog.
+  // 3. The main window, shown as the starter asked (normally, unless a
+  // shortcut or launcher said otherwise). It is not painted here: its
+  // activation has posted the start-up, which the loop runs before the first
+  // paint, so the window is first drawn with the scan in it.
   TMainDlg mainDlg(FirstArgument());
   mainDlg.Create();
-  TAboutDlg aboutDlg(mainDlg.Handle());
-  mainDlg.SetAboutDlg(&aboutDlg);
-  ShowWindow(mainDlg.Handle(), SW_SHOWNORMAL);
-  UpdateWindow(mainDlg.Handle());
+  ShowWindow(mainDlg.Handle(), showCommand);
   // 4. The message loop, until the main window is gone.
   MSG message{};
   for (;;) {
@@ -61,9 +61,9 @@ int Run() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   try {
-    return Run();
+    return Run(showCommand);
   } catch (const std::exception& error) {
     // Only the windows' creation can fail here; handlers report their own.
     dimmscope::win::ShowException(error.what());

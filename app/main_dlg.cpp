@@ -31,7 +31,9 @@ namespace dimmscope {
 namespace {
 
 const UINT_PTR kMemTimer = 1;
-const UINT kMemTimerInterval = 1000;  // milliseconds
+const UINT kStartUpMessage = WM_APP + 1;   // posted by the first activation
+const UINT kFlushLogMessage = WM_APP + 2;  // posted by the log when an entry waits
+const UINT kMemTimerInterval = 1000;       // milliseconds
 const int kClientWidth = 751;
 const int kClientHeight = 495;
 const int kLeft = 198;
@@ -193,8 +195,8 @@ struct TMainDlg::TControl {
   win::TWindow Window;
 };
 
-TMainDlg::TMainDlg(std::optional<std::string> FirstArgument)
-    : firstArgument_(std::move(FirstArgument)), programPath_(ProgramPath()) {
+TMainDlg::TMainDlg(std::optional<std::string> FirstArgument, bool StartUpOnActivation)
+    : firstArgument_(std::move(FirstArgument)), programPath_(ProgramPath()), startUpOnActivation_(StartUpOnActivation) {
   for (auto& panel : panels_) panel.ListShown = true;
 }
 
@@ -222,6 +224,7 @@ void TMainDlg::Create() {
   RECT outer{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&outer, style, TRUE, 0);
   designClientWidth_ = kClientWidth;
+  startUpStateMessage_ = RegisterWindowMessageA(kStartUpStateMessage);
   CreateWindowExA(0, kMainDlgClass, "MainDlg", style, kLeft, kTop, outer.right - outer.left, outer.bottom - outer.top,
                   nullptr, menu_.Get(), instance, this);
   if (handle_ == nullptr) throw std::runtime_error("The main window could not be created.");
@@ -374,6 +377,7 @@ void TMainDlg::AppEvtActivate() {
   // 1. Later activations do nothing, even when this sequence ends early.
   if (started_) return;
   started_ = true;
+  startedInSentMessage_ = InSendMessage() != FALSE;
   const std::string title = kApplicationTitle;
   // 2. Where the program is, for the maker's other products.
   WriteMakerValue(title, programPath_);
@@ -381,9 +385,13 @@ void TMainDlg::AppEvtActivate() {
   const std::string caption = title + " v" + GetFileVersion(programPath_);
   win::TWindow(handle_).SetText(caption);
   // 4. The banner always paints its own dark colour (TPanelWindow).
-  // 5. The log, in the data folder.
+  // 5. The log, in the data folder. Its entries of one turn of the message
+  // loop are written together, when the loop comes to the posted message:
+  // before the program waits for input again, modal loops included.
   dataFolder_ = GetDataFolder(programPath_, title);
   log_ = std::make_unique<TRunLog>(DataFile(dataFolder_, title + ".log"), 10000, false);
+  const HWND window = handle_;
+  log_->SetFlushRequest([window] { PostMessageA(window, kFlushLogMessage, 0, 0); });
   // 6. Its header.
   log_->Add("Starting", LogInfo);
   log_->Add(AnsiFromUtf8(programPath_), LogInfo);
@@ -400,19 +408,36 @@ void TMainDlg::AppEvtActivate() {
   for (int k = 1; k < kSlotPanels; ++k) {
     win::TWindow(Control(IdGetRam1 + k)).SetText(win::TWindow(Control(IdGetRam1)).Text());
   }
-  // 9. The links file, fetched in the background.
+  // 9. The links file, fetched in the background: its request starts once
+  // the scan is shown (StartNetworkJobs), so its thread does not compete with
+  // the first paint; it logs nothing before it ends.
   downloader_ = std::make_unique<TFileGrabber>(log_.get());
-  downloader_->Download(LinksFileUrl(), DataFile(dataFolder_, kLinksFileName), nullptr);
-  // 10, 11. The update checker and a first check.
+  // 10, 11. The update checker and a first check, logged here, its request
+  // held until the scan is shown.
   updateChecker_ = std::make_unique<TTavoLite>(log_.get(), title);
-  const HWND window = handle_;
+  updateChecker_->HoldRequests();
   updateCommand_ = std::make_unique<TUpdateCommand>(
       *updateChecker_, log_.get(), programPath_, WindowUpdatePrompts(window, [window](bool enabled) {
         EnableMenuItem(GetMenu(window), CmdCheckforupdate1, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
       }));
   Checkforupdate1Click();
-  // 12. The slots.
-  ScanSlots();
+  // 12. The slots. The scan calls into the system's WMI providers, where a
+  // fault would end the process: what is logged so far is written first.
+  // The network jobs start after it, even when it failed.
+  log_->Flush();
+  try {
+    ScanSlots();
+  } catch (...) {
+    StartNetworkJobs();
+    throw;
+  }
+  StartNetworkJobs();
+}
+
+void TMainDlg::StartNetworkJobs() {
+  UpdateWindow(handle_);  // the scan is on the screen before any request starts
+  downloader_->Download(LinksFileUrl(), DataFile(dataFolder_, kLinksFileName), nullptr);
+  updateChecker_->ReleaseRequests();
 }
 
 void TMainDlg::ScanSlots() {
@@ -438,11 +463,15 @@ void TMainDlg::ApplyScanModel(const TSlotScanModel& model) {
     if (panel.GroupEnabled) win::TWindow(Control(IdSlotGrp1 + k)).Enable(*panel.GroupEnabled);
     const win::TListView list(Control(IdLst1 + k));
     if (panel.Rows) {
+      // Filled without a redraw per row; painted once, whole.
+      list.SetRedraw(false);
       list.DeleteAllItems();
       list.SetColumnCaption(0, "Parameter");
       list.SetColumnCaption(1, "Value");
       for (const auto& row : *panel.Rows) list.SetSubItem(list.AddItem(row.first), 1, row.second);
       AutoSizeColumns(list);
+      list.SetRedraw(true);
+      list.Invalidate();
       panels_[k].Rows = *panel.Rows;
     }
     if (panel.Manufacturer) makerTips_[k] = JedecMakerText(*panel.Manufacturer);
@@ -488,6 +517,7 @@ void TMainDlg::FormDestroy() {
   updateCommand_.reset();
   updateChecker_.reset();
   downloader_.reset();
+  if (log_) log_->Flush();
   log_.reset();
 }
 
@@ -502,7 +532,8 @@ void TMainDlg::Checkforupdate1Click() {
 }
 
 void TMainDlg::About1Click() {
-  if (aboutDlg_ != nullptr) aboutDlg_->ShowAbout();
+  if (!aboutDlg_) aboutDlg_ = std::make_unique<TAboutDlg>(handle_);
+  aboutDlg_->ShowAbout();
 }
 
 void TMainDlg::getSpecClick(int Panel) {
@@ -642,8 +673,19 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
       result = 0;
       return true;
     case WM_ACTIVATEAPP:
-      if (wparam != FALSE && !started_) AppEvtActivate();
+      if (wparam != FALSE && startUpOnActivation_ && !startUpPosted_) {
+        startUpPosted_ = true;
+        PostMessageA(handle_, kStartUpMessage, 0, 0);
+      }
       return false;
+    case kStartUpMessage:
+      AppEvtActivate();
+      result = 0;
+      return true;
+    case kFlushLogMessage:
+      if (log_) log_->Flush();
+      result = 0;
+      return true;
     case WM_TIMER:
       if (wparam != kMemTimer) return false;
       Mem_tmrTimer();
@@ -666,7 +708,10 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
       PostQuitMessage(0);
       result = 0;
       return true;
-    default: return false;
+    default:
+      if (message != startUpStateMessage_ || startUpStateMessage_ == 0) return false;
+      result = !started_ ? 0 : startedInSentMessage_ ? 2 : 1;
+      return true;
   }
 }
 

@@ -27,21 +27,27 @@ class TStripChartWindow;
 class TMainDlg : public win::TWindowProc {
  public:
   // `FirstArgument`: the program's first command-line argument, if any.
-  explicit TMainDlg(std::optional<std::string> FirstArgument);
+  // Without `StartUpOnActivation` the window is only the window: the first
+  // activation starts nothing (the start-up benchmark's floor).
+  explicit TMainDlg(std::optional<std::string> FirstArgument, bool StartUpOnActivation = true);
   ~TMainDlg() override;
 
   // Creates the window and its controls; the timer starts ticking.
   void Create();
-  void SetAboutDlg(TAboutDlg* About) { aboutDlg_ = About; }
   HACCEL Accelerators() const { return accelerators_.Get(); }
 
-  // Start-up at the first activation of the application.
+  // Start-up at the first activation of the application. The activation
+  // only posts the window a message that runs it: the activation may be sent
+  // from another thread, and COM refuses to call out while such a message is
+  // being handled.
   void AppEvtActivate();
   void ScanSlots();
   void Mem_tmrTimer();
   std::string GetLink(const std::string& Key) const;
   void ExportSlots(const std::string& Separator, const std::string& Extension);
   void FormDestroy();
+  // Sets the labels, lists and buttons as the scan decided.
+  void ApplyScanModel(const TSlotScanModel& Model);
 
   // Commands.
   void Quit1Click();
@@ -68,18 +74,22 @@ class TMainDlg : public win::TWindowProc {
   HWND Control(int Id) const;
   void SetLabel(int Id, const std::string& Text);
   void ApplyAnchors();
-  void ApplyScanModel(const TSlotScanModel& Model);
   void AutoSizeColumns(const win::TListView& List) const;
   void OnCommand(int Id);
   bool OnDrawItem(const DRAWITEMSTRUCT& Item);
   bool OnCtlColorStatic(HDC Dc, HWND Control, LRESULT& Result);
   bool OnNotify(LPARAM LParam);
   const std::string& InfoTip(int Panel, int Row) const;
+  void StartNetworkJobs();
 
   std::optional<std::string> firstArgument_;
   std::string programPath_;  // UTF-8
   std::string dataFolder_;   // UTF-8, ends with a separator
   bool started_ = false;     // the start-up handler is detached after its first run
+  bool startUpOnActivation_ = true;
+  bool startUpPosted_ = false;
+  bool startedInSentMessage_ = false;  // how the start-up ran, for kStartUpStateMessage
+  UINT startUpStateMessage_ = 0;
   int designClientWidth_ = 0;
 
   std::vector<TControl> controls_;
@@ -100,7 +110,7 @@ class TMainDlg : public win::TWindowProc {
   win::TScopedBrush bannerBrush_;
   win::TScopedMenu menu_;
   win::TScopedAccel accelerators_;
-  TAboutDlg* aboutDlg_ = nullptr;
+  std::unique_ptr<TAboutDlg> aboutDlg_;  // built when first shown
 
   std::unique_ptr<TRunLog> log_;
   std::unique_ptr<TFileGrabber> downloader_;

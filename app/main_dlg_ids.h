@@ -50,5 +50,9 @@ enum TAboutControlId : int {
 // Window class names, which the driver looks for.
 inline constexpr char kMainDlgClass[] = "TMainDlg";
 inline constexpr char kAboutDlgClass[] = "TAboutDlg";
+// A registered message the main window answers with how its start-up ran:
+// 0 not yet, 1 from its own posted message, 2 inside a message sent from
+// another thread (where COM may refuse to call out). Tests ask it.
+inline constexpr char kStartUpStateMessage[] = "Dimmscope.StartUpState";
 
 }  // namespace dimmscope

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-101}
 build=${BENCH_BUILD:-build/bench}
-scripts/deps.sh --bench
+scripts/deps.sh
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDIMMSCOPE_TESTS=OFF -DDIMMSCOPE_BENCH=ON >/dev/null
 cmake --build "$build" --target dimmscope-report smbios_bench_dumps >/dev/null
 dumps=$(mktemp -d)

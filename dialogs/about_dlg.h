@@ -1,6 +1,6 @@
 // The About dialog: the application's name and version and the maker's three
-// contact buttons. Created once after the main window, shown modally from
-// the menu. Windows only.
+// contact buttons. Created when first shown, shown modally from the menu.
+// Windows only.
 #pragma once
 
 #include <string>

@@ -7,8 +7,8 @@ packages=(cmake ninja-build g++ googletest libgtest-dev python3 python3-jsonsche
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb dmidecode imagemagick xdotool
           fonts-liberation   # Wine draws the window's "MS Sans Serif" with Liberation Sans
-          debootstrap)       # the WoW64 runner's chroot (scripts/wow64)
-[ "${1:-}" = "--bench" ] && packages+=(libbenchmark-dev)
+          debootstrap        # the WoW64 runner's chroot (scripts/wow64)
+          libbenchmark-dev)  # the benchmarks are built with everything else
 
 missing=()
 for p in "${packages[@]}"; do

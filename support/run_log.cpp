@@ -1,5 +1,5 @@
 // The run log: entries are stamped, put on top, capped, and the whole list
-// is written again after each one.
+// is written again after each one or at the owner's flush.
 #include "support/run_log.h"
 
 #include <cstdio>
@@ -67,6 +67,18 @@ void TRunLog::Add(const std::string& Text, std::int32_t Level) {
   line += Text;
   lines_.insert(lines_.begin(), std::move(line));
   if (static_cast<std::int64_t>(lines_.size()) > static_cast<std::int64_t>(maxLines_)) lines_.pop_back();
+  if (!flushRequest_) {
+    Save();
+    return;
+  }
+  if (unwritten_) return;  // the flush already asked for writes this one too
+  unwritten_ = true;
+  flushRequest_();
+}
+
+void TRunLog::Flush() {
+  if (!unwritten_) return;
+  unwritten_ = false;
   Save();
 }
 

@@ -1,5 +1,8 @@
 // The run log: what the program did during this run, newest entry first,
-// rewritten whole after every entry so the file on disk is always complete.
+// the file rewritten whole each time it is written. Without a flush request
+// that is after every entry; with one, the owner decides when (the window
+// writes the entries of one message-loop turn together, and before a step
+// that could end the process).
 #pragma once
 
 #include <cstdint>
@@ -33,9 +36,15 @@ class TRunLog {
   // `FileName` is a path (UTF-8); nothing is read or written until the first Add.
   TRunLog(std::string FileName, std::int32_t MaxLines, bool Verbose);
 
-  // Adds one entry and rewrites the file; write failures are swallowed and
-  // the entry is kept for the next successful save.
+  // Adds one entry and rewrites the file, or, with a flush request, leaves
+  // it to the next Flush; write failures are swallowed and the entry is kept
+  // for the next successful save.
   void Add(const std::string& Text, std::int32_t Level);
+  // Writes the file when entries were added since it was last written.
+  void Flush();
+  // Called when an entry arrives and the file holds all earlier ones: the
+  // owner arranges the Flush that writes it (and whatever follows it first).
+  void SetFlushRequest(std::function<void()> Request) { flushRequest_ = std::move(Request); }
   // Opens the file with the program associated with it; failures are silent.
   void OpenFile() const;
 
@@ -53,6 +62,8 @@ class TRunLog {
   std::int32_t maxLines_;
   bool verbose_;
   TLocalClock clock_;
+  std::function<void()> flushRequest_;
+  bool unwritten_ = false;  // entries added since the file was last written
 };
 
 // Null-safe entry point: callers that may hold no log call this.

@@ -15,14 +15,17 @@ class TFake : public IWmiLocator, public IWmiService, public IWmiEnumerator, pub
   explicit TFake(TFakeWmi& wmi) : wmi_(wmi) {}
   std::shared_ptr<IWmiService> ConnectServer(const std::string&, const std::string&, const std::string&,
                                              const std::string&) override {
+    ++wmi_.Connects;
     if (wmi_.FailConnect) throw std::runtime_error("Access denied");
     return std::make_shared<TFake>(wmi_);
   }
   void SetImpersonationLevel(int) override {}
   std::unique_ptr<IWmiEnumerator> ExecQuery(const std::string& query, const std::string&, int) override {
+    const std::string className = query.substr(query.rfind(' ') + 1);
+    ++wmi_.Queries[className];
     if (wmi_.FailQuery) throw std::runtime_error("Invalid class");
     auto enumerator = std::make_unique<TFake>(wmi_);
-    enumerator->className_ = query.substr(query.rfind(' ') + 1);
+    enumerator->className_ = className;
     return enumerator;
   }
   TVariant GetClass(const std::string&) override { return TVariant(); }

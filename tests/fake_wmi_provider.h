@@ -2,6 +2,7 @@
 // failures injected at the steps callers must survive.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -19,7 +20,9 @@ struct TFakeWmi {
   bool FailCreateLocator = false;
   bool FailConnect = false;
   bool FailValues = false;
-  int LocatorsCreated = 0;  // locators asked for, failed ones too
+  int LocatorsCreated = 0;             // locators asked for, failed ones too
+  int Connects = 0;                    // ConnectServer calls, failed ones too
+  std::map<std::string, int> Queries;  // queries run, by class, failed ones too
 };
 
 // A locator factory serving `wmi`, or the instances of an inventory text.

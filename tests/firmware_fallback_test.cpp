@@ -34,8 +34,9 @@ std::string RawData(char major, char minor, std::size_t length, const std::strin
 std::string MemoryTable(std::uint16_t megabytes) {
   TSmbiosBuilder b;
   b.Add(16, std::string{3, 3, 3} + Le(16u << 20, 4) + Le(0xFFFE, 2) + Le(2, 2));
-  b.Add(17, Le(0x1000, 2) + Le(0xFFFE, 2) + Le(64, 2) + Le(64, 2) + Le(megabytes, 2) + std::string{9, 0, 1, 0, 0x1A} +
-                Le(0, 2) + Le(2400, 2) + std::string(4, '\0'),
+  b.Add(17,
+        Le(0x1000, 2) + Le(0xFFFE, 2) + Le(64, 2) + Le(64, 2) + Le(megabytes, 2) + std::string{9, 0, 1, 0, 0x1A} +
+            Le(0, 2) + Le(2400, 2) + std::string(4, '\0'),
         {"DIMM 0"});
   b.AddEnd();
   return b.Table();
@@ -108,10 +109,16 @@ TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
     std::string sourceLine;
     const TScopedWmiLocatorFactory scope(ChooseWmiOrFirmware(testing::FakeWmi(shared), reader, nullptr, &sourceLine));
     EXPECT_EQ(sourceLine, field(4).empty() ? "" : "Memory read from the firmware tables: " + field(4));
-    // Without tables WMI is not even probed; WMI that answers is all that is asked.
-    EXPECT_EQ(wmi.LocatorsCreated > 0, tables != "none");
+    // WMI that answers is all that is asked.
     EXPECT_EQ(reads > 0, tables != "none" && (fails != "-" || field(1) != "module"));
     const TSlotScanModel model = ScanSlotModel();
+    // WMI is asked once for the choice and the scan together: one connection,
+    // one query per class, none after a failed connection.
+    const int queries = fails == "locator" || fails == "connect" ? 0 : 1;
+    EXPECT_EQ(wmi.LocatorsCreated, 1);
+    EXPECT_EQ(wmi.Connects, fails == "locator" ? 0 : 1);
+    EXPECT_EQ(wmi.Queries["Win32_PhysicalMemory"], queries);
+    EXPECT_EQ(wmi.Queries["Win32_PhysicalMemoryArray"], queries);
     ASSERT_TRUE(model.SlotsText && model.CurMemText);
     const std::string slots = model.SlotsText->substr(sizeof "Number of slots : " - 1);
     EXPECT_EQ(slots + " slots, " + model.CurMemText->substr(sizeof "Current memory : " - 1), field(3));

@@ -65,6 +65,25 @@ TEST_F(RunLogTest, EntriesSurviveAFolderInTheWay) {
   EXPECT_EQ(FileContents(path_), Line("Info", "writable again") + Line("Error", "while blocked"));
 }
 
+TEST_F(RunLogTest, WithAFlushRequestEntriesWaitForTheFlushWhichIsAskedForOnce) {
+  TRunLog log = Log();
+  int requests = 0;
+  log.SetFlushRequest([&requests] { ++requests; });
+  log.Add("first", LogInfo);
+  log.Add("second", LogInfo);
+  EXPECT_EQ(requests, 1);
+  EXPECT_FALSE(std::filesystem::exists(FsPath(path_)));
+  log.Flush();
+  EXPECT_EQ(FileContents(path_), Line("Info", "second") + Line("Info", "first"));
+  std::filesystem::remove(FsPath(path_));
+  log.Flush();  // nothing new: the file is not written again
+  EXPECT_FALSE(std::filesystem::exists(FsPath(path_)));
+  log.Add("third", LogInfo);
+  EXPECT_EQ(requests, 2);
+  log.Flush();
+  EXPECT_EQ(FileContents(path_), Line("Info", "third") + Line("Info", "second") + Line("Info", "first"));
+}
+
 TEST_F(RunLogTest, TheStampHasTwoDigitsForEveryPartAndTheLocaleTimeSeparator) {
   TimeSeparator = '.';
   Log().Add("Starting", LogInfo);

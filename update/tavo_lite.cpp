@@ -57,9 +57,20 @@ void TTavoLite::Check(const TProductIdentity& Product, TDoneEvent OnDone) {
   url_ = MakerServer() + UpdateCheckPathAndQuery(Product.ProductName, Product.Company, version);
 
   stream_.Clear();
+  requestHeld_ = held_;
+  if (!held_) StartRequest();
+}
+
+void TTavoLite::ReleaseRequests() {
+  held_ = false;
+  if (!requestHeld_) return;
+  requestHeld_ = false;
+  StartRequest();
+}
+
+void TTavoLite::StartRequest() {
   client_ =
       NewProfiledClient(url_, Proxy, stream_, [this](THttpClient&, std::int32_t ErrorCode) { RequestDone(ErrorCode); });
-
   startTicks_ = TickCountMs();
   try {
     client_->GetASync();

@@ -56,6 +56,11 @@ class TTavoLite {
   // The same for a product given directly (a host without version resources).
   void Check(const TProductIdentity& Product, TDoneEvent OnDone);
 
+  // While held, a check logs its start as usual but asks the server only
+  // once released (the program shows its scan first).
+  void HoldRequests() { held_ = true; }
+  void ReleaseRequests();
+
   bool Busy() const { return busy_; }
   bool NewVersion() const { return newVersion_; }
   bool ReplyValid() const { return replyValid_; }
@@ -66,6 +71,7 @@ class TTavoLite {
   TProxySettings Proxy;
 
  private:
+  void StartRequest();
   void RequestDone(std::int32_t ErrorCode);
 
   std::uint32_t startTicks_ = 0;
@@ -80,6 +86,8 @@ class TTavoLite {
   std::unique_ptr<THttpClient> client_;
   bool newVersion_ = false;
   bool replyValid_ = false;
+  bool held_ = false;
+  bool requestHeld_ = false;  // a check waits for ReleaseRequests
 };
 
 }  // namespace dimmscope

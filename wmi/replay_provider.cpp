@@ -78,7 +78,8 @@ class TReplayEnumerator : public IWmiEnumerator {
 
 class TReplayService : public IWmiService {
  public:
-  explicit TReplayService(std::shared_ptr<const TInventory> inventory) : inventory_(std::move(inventory)) {}
+  TReplayService(std::shared_ptr<const TInventory> inventory, std::shared_ptr<const TWmiAnswers> answers)
+      : inventory_(std::move(inventory)), answers_(std::move(answers)) {}
 
   void SetImpersonationLevel(int) override {}
 
@@ -88,33 +89,51 @@ class TReplayService : public IWmiService {
     if (query.size() <= kPrefix.size() || !SameText(query.substr(0, kPrefix.size()), kPrefix)) {
       throw std::runtime_error("Unsupported query: " + query);
     }
+    const std::string className = query.substr(kPrefix.size());
+    if (answers_) {
+      for (const auto& failed : answers_->QueryErrors) {
+        if (SameText(failed.first, className)) throw std::runtime_error(failed.second);
+      }
+    }
     // A class the inventory does not list has no instance on that machine.
-    return std::make_unique<TReplayEnumerator>(inventory_, query.substr(kPrefix.size()));
+    return std::make_unique<TReplayEnumerator>(inventory_, className);
   }
 
   TVariant GetClass(const std::string&) override { return TVariant(std::make_shared<TReplayObject>(nullptr)); }
 
  private:
   std::shared_ptr<const TInventory> inventory_;
+  std::shared_ptr<const TWmiAnswers> answers_;  // the failures to repeat, when replaying answers
 };
 
 class TReplayLocator : public IWmiLocator {
  public:
-  explicit TReplayLocator(std::shared_ptr<const TInventory> inventory) : inventory_(std::move(inventory)) {}
+  TReplayLocator(std::shared_ptr<const TInventory> inventory, std::shared_ptr<const TWmiAnswers> answers)
+      : inventory_(std::move(inventory)), answers_(std::move(answers)) {}
 
   std::shared_ptr<IWmiService> ConnectServer(const std::string&, const std::string&, const std::string&,
                                              const std::string&) override {
-    return std::make_shared<TReplayService>(inventory_);
+    if (answers_ && !answers_->ConnectError.empty()) throw std::runtime_error(answers_->ConnectError);
+    return std::make_shared<TReplayService>(inventory_, answers_);
   }
 
  private:
   std::shared_ptr<const TInventory> inventory_;
+  std::shared_ptr<const TWmiAnswers> answers_;
 };
 
 }  // namespace
 
 TWmiLocatorFactory MakeReplayLocatorFactory(std::shared_ptr<const TInventory> inventory) {
-  return [inventory]() -> std::unique_ptr<IWmiLocator> { return std::make_unique<TReplayLocator>(inventory); };
+  return [inventory]() -> std::unique_ptr<IWmiLocator> { return std::make_unique<TReplayLocator>(inventory, nullptr); };
+}
+
+TWmiLocatorFactory MakeReplayLocatorFactory(std::shared_ptr<const TWmiAnswers> answers) {
+  // The instances live inside the answers: the inventory shares their lifetime.
+  std::shared_ptr<const TInventory> inventory(answers, &answers->Inventory);
+  return [inventory, answers]() -> std::unique_ptr<IWmiLocator> {
+    return std::make_unique<TReplayLocator>(inventory, answers);
+  };
 }
 
 }  // namespace dimmscope

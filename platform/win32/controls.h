@@ -86,6 +86,8 @@ class TWindow {
   RECT Bounds() const;
   SIZE ClientSize() const;
   void Invalidate() const { InvalidateRect(handle_, nullptr, TRUE); }
+  // Off: changes are not painted until it is on again (then Invalidate).
+  void SetRedraw(bool Redraw) const { SendMessageA(handle_, WM_SETREDRAW, Redraw ? TRUE : FALSE, 0); }
   void Destroy() const { DestroyWindow(handle_); }
 
  protected:

@@ -2,7 +2,8 @@
 // benchmark: waitscan SECONDS | waitclass CLASS SECONDS | dump [CLASS] (the
 // main window or the shown one of that class) | click ID | command ID | msgbox
 // SECONDS (prints the next message box, presses its first button, waits until
-// it is gone) | reactivate | close.
+// it is gone) | reactivate | close | sendactivate EXE SECONDS (starts EXE in
+// the background, sends it its first activation, tells how its start-up ran).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -155,6 +156,39 @@ int Reactivate() {
   return ok && SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0 ? 0 : 1;
 }
 
+// Starts `Exe` as a launcher in the background does (shown, not activated),
+// waits until it idles, then sends it the first activation from this thread,
+// as the system does when the user brings such a program forward. The
+// start-up must then run from the program's own posted message.
+int SendActivation(const char* Exe, const char* Seconds) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNOACTIVATE;
+  PROCESS_INFORMATION process{};
+  std::string line = std::string("\"") + Exe + "\"";
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return std::puts("FAIL the program did not start"), 1;
+  }
+  CloseHandle(process.hThread);
+  const DWORD idle = WaitForInputIdle(process.hProcess, 30000);
+  CloseHandle(process.hProcess);
+  HWND main = nullptr;
+  if (idle != 0 || !Within(Seconds, [&] { return (main = Shown(dimmscope::kMainDlgClass)) != nullptr; })) {
+    return std::puts("FAIL no main window"), 1;
+  }
+  const UINT state = RegisterWindowMessageA(dimmscope::kStartUpStateMessage);
+  DWORD_PTR ran = 3;
+  const auto ask = [&] {
+    return SendMessageTimeoutA(main, state, 0, 0, SMTO_ABORTIFHUNG, 5000, &ran) != 0 && ran != 0;
+  };
+  if (ask()) return std::puts("FAIL the start-up ran before any activation was sent"), 1;
+  SendMessageA(main, WM_ACTIVATEAPP, TRUE, 0);
+  if (!Within(Seconds, ask)) return std::puts("FAIL the sent activation started nothing"), 1;
+  std::puts(ran == 1 ? "start-up ran from its posted message" : "FAIL start-up ran inside the sent activation");
+  return ran == 1 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,9 +196,10 @@ int main(int argc, char** argv) {
   const char* arg = argc > 2 ? argv[2] : nullptr;
   const HWND main = MainWindow();
   if (command == "waitscan") {
+    // The scan's figures in a window on the screen (a hidden one may hold them already).
     const bool shown = Within(arg, [] {
       const std::string slots = Text(FindControl(MainWindow(), dimmscope::IdSlotsLbl));
-      return slots.size() > 18 && slots.rfind("Number of slots : ", 0) == 0;
+      return IsWindowVisible(MainWindow()) && slots.size() > 18 && slots.rfind("Number of slots : ", 0) == 0;
     });
     return shown ? 0 : (std::puts("FAIL no scan shown"), 1);
   }
@@ -179,6 +214,7 @@ int main(int argc, char** argv) {
   if (command == "command" && arg != nullptr) return PostMessageA(main, WM_COMMAND, std::atoi(arg), 0) ? 0 : 1;
   if (command == "msgbox") return AnswerMessageBox(arg);
   if (command == "reactivate") return Reactivate();
+  if (command == "sendactivate" && arg != nullptr) return SendActivation(arg, argc > 3 ? argv[3] : nullptr);
   if (command == "close") return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   return std::puts("FAIL unknown command"), 2;
 }

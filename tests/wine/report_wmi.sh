@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The report through the real WMI service of Wine, whose Win32_PhysicalMemory
 # is one synthetic module: locator "DIMM 0", capacity = the machine's RAM, and
-# which lacks Win32_PhysicalMemoryArray;
-# then without WMI, through Wine's own firmware table.
+# which lacks Win32_PhysicalMemoryArray; WMI is asked once: one connection, one
+# query per class (counted in Wine's trace of its WMI calls). Then without WMI,
+# through Wine's own firmware table.
 # Usage: report_wmi.sh RUNNER PREFIX EXE
 set -uo pipefail
 unset DIMMSCOPE_INVENTORY
@@ -10,11 +11,17 @@ errors=$(mktemp) saved=$(mktemp)
 trap 'rm -f "$errors" "$saved"' EXIT
 # Wine 8's WMI has no Win32_PhysicalMemoryArray class: the report says so and
 # fails; the modules it read are checked in the inventory it saved on the way.
-"$@" --save-inventory "$saved" >/dev/null 2>"$errors"
+DIMMSCOPE_WINE_TRACE=+wbemprox "$@" --save-inventory "$saved" >/dev/null 2>"$errors"
 [ $? = 1 ] && grep -q 'Cannot read Win32_PhysicalMemoryArray: ' "$errors" ||
-  { echo "FAIL Wine's missing array class was not reported: $(cat "$errors")"; exit 1; }
+  { echo "FAIL Wine's missing array class was not reported: $(grep -v trace: "$errors")"; exit 1; }
 out=$(DIMMSCOPE_INVENTORY="$saved" "$@" --format csv | tr -d '\r') || { echo "FAIL the report exited with $?"; exit 1; }
 echo "$out"
+calls() { grep -c "trace:wbemprox:$1" "$errors"; }
+connects=$(calls 'wbem_locator_ConnectServer ')
+modules=$(calls 'wbem_services_ExecQuery .*"SELECT \* FROM Win32_PhysicalMemory"')
+arrays=$(calls 'wbem_services_ExecQuery .*"SELECT \* FROM Win32_PhysicalMemoryArray"')
+echo "WMI: $connects connection(s), $modules query(ies) of Win32_PhysicalMemory, $arrays of Win32_PhysicalMemoryArray"
+[ "$connects/$modules/$arrays" = 1/1/1 ] || { echo "FAIL expected one connection and one query per class"; exit 1; }
 capacity=$(sed -n 's/^Capacity;\([0-9]*\) GB$/\1/p' <<<"$out")
 current=$(sed -n 's/^Current memory : \([0-9]*\) GB$/\1/p' <<<"$out")
 [ "$(grep -c '^\[BANK ' <<<"$out")" = 1 ] && grep -qx 'Slot Name;DIMM 0' <<<"$out" && [ "${capacity:-0}" -gt 0 ] &&
