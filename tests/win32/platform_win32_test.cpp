@@ -251,10 +251,11 @@ TEST(Wow64, InstalledProgramsOfBothRegistryViews) {
 
 // Uninstall registrations made under a key of the test's own.
 TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
-  const std::string base = "SOFTWARE\\Orvel Studio Tests\\" + std::to_string(GetCurrentProcessId()) + "\\";
+  const TTestKey key;
+  const std::string base = key.Path + "\\";
   const auto add = [&](const char* Subkey, DWORD Type, const std::wstring& Name) {
-    const std::wstring key = Utf8ToWide(base + Subkey);
-    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), Type == REG_NONE ? L"Other" : L"DisplayName", Type, Name.c_str(),
+    const std::wstring subkey = Utf8ToWide(base + Subkey);
+    RegSetKeyValueW(HKEY_CURRENT_USER, subkey.c_str(), Type == REG_NONE ? L"Other" : L"DisplayName", Type, Name.c_str(),
                     static_cast<DWORD>((Name.size() + 1) * sizeof(wchar_t)));
   };
   add("A", REG_SZ, L"orvel studio dimmscope 1.8.0.20");
@@ -265,8 +266,6 @@ TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
                            {TRegistryRoot::CurrentUser, base + "Missing\\", TMissingKey::Error},
                            {TRegistryRoot::CurrentUser, base + "Wow6432Node\\", TMissingKey::ErrorOnWow64}},
                           IsWow64(), names, errors);
-  RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(base).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel Studio Tests");
   const std::string root = "HKEY_CURRENT_USER\\" + base;
   EXPECT_EQ(names, (std::vector<std::string>{root, "orvel studio dimmscope 1.8.0.20", "B", "C", root + "Missing\\",
                                              root + "Wow6432Node\\"}));
