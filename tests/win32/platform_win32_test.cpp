@@ -325,9 +325,7 @@ TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {
   EXPECT_FALSE(TSystemLibrary(L"dimmscope-no-such.dll"));
   // A DLL planted in the current folder is not loaded once the search is hardened.
   const TScratchFolder scratch;
-  wchar_t system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\version.dll").c_str(),
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(SystemFolder() + "\\version.dll").c_str(),
                         Utf8ToWide(scratch.Path("dimmscope_planted.dll")).c_str(), FALSE));
   wchar_t previous[MAX_PATH];
   ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
