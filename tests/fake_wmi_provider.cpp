@@ -70,8 +70,6 @@ TWmiLocatorFactory FakeWmi(std::shared_ptr<TFakeWmi> wmi) {
   };
 }
 
-std::string FixturePath(const std::string& name) {
-  return std::string(DIMMSCOPE_FIXTURES) + "/" + name;
-}
+std::string FixturePath(const std::string& name) { return std::string(DIMMSCOPE_FIXTURES) + "/" + name; }
 
 }  // namespace dimmscope::testing

@@ -112,7 +112,8 @@ class HttpEndToEnd : public ::testing::Test {
 
 // Any status completes a request; redirects, the body cap and cut bodies.
 TEST_F(HttpEndToEnd, RequestsEndAsTheirTableSays) {
-  for (const auto& row : testing::CaseTable("http_requests.txt", '|')) EXPECT_EQ(Outcome(Get(Server() + row.Fields.at(0))), row.Fields.at(1)) << row.Fields[0];
+  for (const auto& row : testing::CaseTable("http_requests.txt", '|'))
+    EXPECT_EQ(Outcome(Get(Server() + row.Fields.at(0))), row.Fields.at(1)) << row.Fields[0];
 }
 
 TEST_F(HttpEndToEnd, RefusedConnectionAndSilentServerEndWithAnError) {

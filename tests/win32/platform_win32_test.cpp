@@ -142,11 +142,10 @@ TEST(MakerValues, RoundTripThroughTheRegistry) {
   EXPECT_EQ(ReadMakerValueAt(key.Path, "Dimmscope"), exe);
   WriteMakerValueAt(key.Path, "Dimmscope", "D:\\x.exe");
   EXPECT_EQ(ReadMakerValueAt(key.Path, "Dimmscope"), "D:\\x.exe");
-  HKEY raw = nullptr;  // a plain string, as the maker's other programs read it
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(key.Path).c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
-  DWORD type = 0;
-  RegQueryValueExW(raw, L"Dimmscope", nullptr, &type, nullptr, nullptr);
-  RegCloseKey(raw);
+  DWORD type = 0;  // a plain string, as the maker's other programs read it
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, Utf8ToWide(key.Path).c_str(), L"Dimmscope", RRF_RT_ANY | RRF_NOEXPAND,
+                         &type, nullptr, nullptr),
+            ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD{REG_SZ});
 }
 
