@@ -5,7 +5,8 @@
 # Usage: report_cli.sh REPORT
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-report=$1
+report=$(realpath "$1")
+cd "$here" || exit 1  # the case table's fixtures are relative to tests/, whatever blanks the checkout's path holds
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0 cases=0
@@ -24,7 +25,7 @@ export DIMMSCOPE_INVENTORY="$here/fixtures/scan/one_module_two_slots.ini"
 while IFS='|' read -r what status pattern environment arguments; do
   check "$what" "$status" "$pattern" env $environment "$report" $arguments
   cases=$((cases + 1))
-done < <(grep -v '^#' "$here/cases/report_cli.txt" | sed -E "s/ *[|] */|/g; s#@work#$work#g; s#@fixtures#$here/fixtures#g")
+done < <(grep -v '^#' "$here/cases/report_cli.txt" | sed -E "s/ *[|] */|/g; s#@work#$work#g; s#@fixtures#fixtures#g")
 # --jedec: the JEP106 maker after each Manufacturer value read from a code.
 jedec=$(DIMMSCOPE_INVENTORY="$here/fixtures/scan/four_modules.ini" "$report" --jedec | tr -d '\r' | grep '^Manufacturer')
 expected=$(printf 'Manufacturer\t%s\n' '029E (Corsair)' 'Samsung (Samsung)' '04CD (G Skill Intl)' \
