@@ -2,7 +2,6 @@
 #include "tests/fake_wmi_provider.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <stdexcept>
 
 namespace dimmscope::testing {
@@ -71,10 +70,6 @@ TWmiLocatorFactory FakeWmi(std::shared_ptr<TFakeWmi> wmi) {
   };
 }
 
-std::string FixturePath(const std::string& name) {
-  const char* overridden = std::getenv("DIMMSCOPE_FIXTURES");
-  const std::string root = overridden != nullptr && *overridden != '\0' ? overridden : DIMMSCOPE_FIXTURES;
-  return root + "/" + name;
-}
+std::string FixturePath(const std::string& name) { return std::string(DIMMSCOPE_FIXTURES) + "/" + name; }
 
 }  // namespace dimmscope::testing

@@ -2,11 +2,9 @@
 // between WMI and those tables when WMI cannot answer.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "app/inventory_source.h"
 #include "app/slot_scan.h"
-#include "support/text_helpers.h"
+#include "tests/case_table.h"
 #include "tests/fake_wmi_provider.h"
 #include "tests/smbios_builder.h"
 #include "wmi/smbios_table.h"
@@ -14,15 +12,9 @@
 namespace dimmscope {
 namespace {
 
+using testing::Le;
 using testing::TFakeWmi;
 using testing::TSmbiosBuilder;
-
-// `bytes` little-endian bytes of `value`.
-std::string Le(std::uint64_t value, int bytes) {
-  std::string out;
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-  return out;
-}
 
 // Calling method, major and minor version, DMI revision, the table's length.
 std::string RawData(char major, char minor, std::size_t length, const std::string& table) {
@@ -78,18 +70,12 @@ TEST(FirmwareTable, RawSmbiosData) {
 
 // The cases and what the fake WMI and the tables hold: tests/cases/firmware_fallback.txt.
 TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
-  std::ifstream cases(testing::FixturePath("../cases/firmware_fallback.txt"));
-  ASSERT_TRUE(cases);
-  int count = 0;
-  for (std::string line; std::getline(cases, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    const auto field = [&line](int i) { return TrimControls(GetField(line, i, "|")); };
-    const std::string fails = field(0), tables = field(2);
-    SCOPED_TRACE(line);
-    ++count;
+  for (const auto& c : testing::CaseTable("firmware_fallback.txt", '|')) {
+    const std::string &fails = c[0], &tables = c[2];
+    SCOPED_TRACE(c.Where);
     auto shared = std::make_shared<TFakeWmi>(
         "[Win32_PhysicalMemoryArray]\nMemoryDevices = 8\nMaxCapacity = 16777216\n" +
-        std::string(field(1) == "module" ? "[Win32_PhysicalMemory]\nCapacity = \"17179869184\"\n" : ""));
+        std::string(c[1] == "module" ? "[Win32_PhysicalMemory]\nCapacity = \"17179869184\"\n" : ""));
     TFakeWmi& wmi = *shared;
     wmi.FailCreateLocator = fails == "locator";
     wmi.FailConnect = fails == "connect";
@@ -108,9 +94,9 @@ TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
     }
     std::string sourceLine;
     const TScopedWmiLocatorFactory scope(ChooseWmiOrFirmware(testing::FakeWmi(shared), reader, nullptr, &sourceLine));
-    EXPECT_EQ(sourceLine, field(4).empty() ? "" : "Memory read from the firmware tables: " + field(4));
+    EXPECT_EQ(sourceLine, c[4].empty() ? "" : "Memory read from the firmware tables: " + c[4]);
     // WMI that answers is all that is asked.
-    EXPECT_EQ(reads > 0, tables != "none" && (fails != "-" || field(1) != "module"));
+    EXPECT_EQ(reads > 0, tables != "none" && (fails != "-" || c[1] != "module"));
     const TSlotScanModel model = ScanSlotModel();
     // WMI is asked once for the choice and the scan together: one connection,
     // one query per class, none after a failed connection.
@@ -121,9 +107,8 @@ TEST(FirmwareFallback, TablesOnlyWhenWmiFallsShort) {
     EXPECT_EQ(wmi.Queries["Win32_PhysicalMemoryArray"], queries);
     ASSERT_TRUE(model.SlotsText && model.CurMemText);
     const std::string slots = model.SlotsText->substr(sizeof "Number of slots : " - 1);
-    EXPECT_EQ(slots + " slots, " + model.CurMemText->substr(sizeof "Current memory : " - 1), field(3));
+    EXPECT_EQ(slots + " slots, " + model.CurMemText->substr(sizeof "Current memory : " - 1), c[3]);
   }
-  EXPECT_GT(count, 0);
 }
 
 }  // namespace

@@ -112,9 +112,8 @@ class HttpEndToEnd : public ::testing::Test {
 
 // Any status completes a request; redirects, the body cap and cut bodies.
 TEST_F(HttpEndToEnd, RequestsEndAsTheirTableSays) {
-  const auto rows = testing::CaseTable("http_requests.txt", '|');
-  ASSERT_FALSE(rows.empty());
-  for (const auto& row : rows) EXPECT_EQ(Outcome(Get(Server() + row.Fields.at(0))), row.Fields.at(1)) << row.Fields[0];
+  for (const auto& row : testing::CaseTable("http_requests.txt", '|'))
+    EXPECT_EQ(Outcome(Get(Server() + row.Fields.at(0))), row.Fields.at(1)) << row.Fields[0];
 }
 
 TEST_F(HttpEndToEnd, RefusedConnectionAndSilentServerEndWithAnError) {
@@ -174,29 +173,42 @@ TEST_F(HttpEndToEnd, DownloadsReplaceTheFileAndFailuresLeaveIt) {
                 unwritable);
 }
 
-// The update check through the menu command as the main window runs it, the
-// program being 1.8.0.19, against the replies of tests/cases/update_check.txt.
-TEST_F(HttpEndToEnd, UpdateChecksGoAsTheirTableSays) {
-  TRunLog log("", 100, true);
-  TTavoLite checker(&log, "Dimmscope");
+// The menu command as the main window runs it, the program being 1.8.0.19,
+// with the window's reactions recorded.
+class UpdateCommand : public HttpEndToEnd {
+ protected:
+  UpdateCommand() {
+    prompts.EnableMenuItem = [this](bool Enabled) { menuEnabled = Enabled; };
+    prompts.Open = [this](const std::string& Address) { opened += Address; };
+  }
+  std::unique_ptr<TUpdateCommand> MakeCommand() {
+#ifdef _WIN32
+    // Reads what it poses as from its version resource (win32/http_e2e.rc).
+    return std::make_unique<TUpdateCommand>(checker, &log, ::testing::internal::GetArgvs()[0], prompts);
+#else
+    auto command = std::make_unique<TUpdateCommand>(checker, &log, "/proc/self/exe", prompts);
+    command->SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});  // executables here carry no version resource
+    return command;
+#endif
+  }
+
+  TRunLog log{"", 100, true};
+  TTavoLite checker{&log, "Dimmscope"};
   bool menuEnabled = true;
+  std::string opened;
+  TUpdatePrompts prompts;
+};
+
+// The update check against the replies of tests/cases/update_check.txt.
+TEST_F(UpdateCommand, ChecksGoAsTheirTableSays) {
   std::int32_t answer = AnswerNo;
   int questions = 0;
-  std::string opened, request;
-  TUpdatePrompts prompts;
-  prompts.EnableMenuItem = [&](bool Enabled) { menuEnabled = Enabled; };
+  std::string request;
   prompts.Ask = [&](const std::string&) {
     ++questions;
     return answer;
   };
-  prompts.Open = [&](const std::string& Address) { opened += Address; };
-#ifdef _WIN32
-  // Reads what it poses as from its version resource (win32/http_e2e.rc).
-  TUpdateCommand command(checker, &log, ::testing::internal::GetArgvs()[0], prompts);
-#else
-  TUpdateCommand command(checker, &log, "/proc/self/exe", prompts);
-  command.SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});  // executables here carry no version resource
-#endif
+  const auto command = MakeCommand();
   for (const auto& row : testing::CaseTable("update_check.txt", '|')) {
     SCOPED_TRACE(row.Where);
     ASSERT_GE(row.Fields.size(), 4u);
@@ -211,7 +223,7 @@ TEST_F(HttpEndToEnd, UpdateChecksGoAsTheirTableSays) {
     const bool held = request.empty();
     if (held) checker.HoldRequests();
     for (int click = row.Fields.size() > 5 ? std::stoi(row.Fields[5]) : 1; click > 0; --click) {
-      command.Checkforupdate1Click();
+      command->Checkforupdate1Click();
     }
     if (held) {
       request = Get(Server() + "/__last_check").Body;
@@ -241,26 +253,14 @@ TEST_F(HttpEndToEnd, UpdateChecksGoAsTheirTableSays) {
 
 // The question runs a message loop in which the window can close and free
 // the command; once it returns, nothing of the command may be touched.
-TEST_F(HttpEndToEnd, ACommandFreedWhileItsQuestionIsOpenIsNotTouched) {
+TEST_F(UpdateCommand, FreedWhileItsQuestionIsOpenIsNotTouched) {
   ASSERT_EQ(Get(Server() + "/__control?reply=1.8.0.20").Body, "ok");
-  TRunLog log("", 100, true);
-  TTavoLite checker(&log, "Dimmscope");
-  bool menuEnabled = true;
-  std::string opened;
   std::unique_ptr<TUpdateCommand> command;
-  TUpdatePrompts prompts;
-  prompts.EnableMenuItem = [&](bool Enabled) { menuEnabled = Enabled; };
   prompts.Ask = [&](const std::string&) {
     command.reset();  // the window closed while the box was open
     return AnswerYes;
   };
-  prompts.Open = [&](const std::string& Address) { opened += Address; };
-#ifdef _WIN32
-  command = std::make_unique<TUpdateCommand>(checker, &log, ::testing::internal::GetArgvs()[0], prompts);
-#else
-  command = std::make_unique<TUpdateCommand>(checker, &log, "/proc/self/exe", prompts);
-  command->SetProduct({"Dimmscope", "Orvel Studio", "1.8.0.19"});
-#endif
+  command = MakeCommand();
   command->Checkforupdate1Click();
   EXPECT_TRUE(RunUntil([&] { return command == nullptr; }));
   EXPECT_EQ(opened, "");

@@ -8,24 +8,18 @@
 
 #include "tests/case_table.h"
 #include "tests/fake_wmi_provider.h"
+#include "tests/scratch_folder.h"
 #include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
 
 namespace dimmscope {
 namespace {
 
+// Every type of value, with a byte-order mark, blanks, CR-LF line ends and
+// escapes in the file, written back in the one form the writer uses.
 TEST(InventoryFile, ReadsTypedValuesAndWritesThemBack) {
-  const TInventory inventory = ParseInventory(
-      "\xEF\xBB\xBF# a comment\r\n\n[Win32_PhysicalMemory]\r\n"
-      "  Text=\"  padded \\\"x\\\" \\\\ \\t\\n\\r\\x7F\\xff\\x41\xC9  \"   \r\n"
-      "Int = -42\nBig = 9223372036854775807\nReal = 1.5\nExp = 2e3\nHuge = 1e20\nTiny = -1e-400\n"
-      "Yes = true\nNo = false\nNothing = null\nBlank = empty\n[Win32_PhysicalMemoryArray]\n",
-      "inv.ini");
-  EXPECT_EQ(FormatInventory(inventory),
-            "[Win32_PhysicalMemory]\n"
-            "Text = \"  padded \\\"x\\\" \\\\ \\t\\n\\r\\x7F\\xFFA\\xC9  \"\n"
-            "Int = -42\nBig = 9223372036854775807\nReal = 1.5\nExp = 2e+03\nHuge = 1e+20\nTiny = -0.0\n"
-            "Yes = true\nNo = false\nNothing = null\nBlank = empty\n[Win32_PhysicalMemoryArray]\n");
+  EXPECT_EQ(FormatInventory(LoadInventoryFile(testing::FixturePath("format/typed_values.ini"))),
+            FileContents(testing::FixturePath("format/typed_values.expect")));
 }
 
 TEST(InventoryFile, ErrorsTable) {

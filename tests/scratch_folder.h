@@ -38,7 +38,6 @@ class TScratchFolder {
   std::string Path(const std::string& Name = std::string()) const {
     return Name.empty() ? path_.u8string() : (path_ / FsPath(Name)).u8string();
   }
-  const std::filesystem::path& Native() const { return path_; }
   // The names of everything in the folder: what a write left behind.
   std::set<std::string> EntryNames() const {
     std::set<std::string> names;

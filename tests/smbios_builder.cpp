@@ -8,13 +8,14 @@
 #include "tests/case_table.h"
 
 namespace dimmscope::testing {
-namespace {
 
 std::string Le(std::uint64_t value, int bytes) {
   std::string out;
   for (int i = 0; i < bytes; ++i, value >>= 8) out += static_cast<char>(value & 0xFF);
   return out;
 }
+
+namespace {
 
 void FixChecksum(std::string& bytes, std::size_t start, std::size_t length, std::size_t at) {
   unsigned sum = 0;

@@ -10,6 +10,9 @@
 
 namespace dimmscope::testing {
 
+// `bytes` little-endian bytes of `value`.
+std::string Le(std::uint64_t value, int bytes);
+
 class TSmbiosBuilder {
  public:
   // A structure whose formatted area after the 4-byte header is `body`,

@@ -3,7 +3,6 @@
 // of their rules.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -12,7 +11,7 @@
 #include "app/main_commands.h"
 #include "app/memory_names.h"
 #include "support/text_helpers.h"
-#include "tests/fake_wmi_provider.h"
+#include "tests/case_table.h"
 #include "tests/scratch_folder.h"
 #include "update/tavo_lite.h"
 #include "wmi/inventory_file.h"
@@ -58,20 +57,10 @@ std::string Unit(const std::string& Label) {
 TEST(TextRules, EveryCaseOfTheTable) {
   const std::map<std::string, std::function<std::string(const std::string&)>> kinds = {
       {"reply", Reply}, {"real", Real}, {"maker", ManufacturerName}, {"unit", Unit}, {"link", Link}};
-  const std::string table = FileContents(testing::FixturePath("../cases/text_rules.txt"));
-  int cases = 0;
-  for (std::size_t start = 0, end; start < table.size(); start = end + 1) {
-    end = std::min(table.find('\n', start), table.size());
-    std::string line = table.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    const std::size_t first = line.find('|'), second = line.find('|', first + 1);
-    const auto kind = kinds.find(line.substr(0, first));
-    ASSERT_TRUE(second != std::string::npos && kind != kinds.end()) << line;
-    EXPECT_EQ(kind->second(line.substr(first + 1, second - first - 1)), line.substr(second + 1)) << line;
-    ++cases;
+  for (const auto& c : testing::CaseTable("text_rules.txt")) {
+    ASSERT_TRUE(c.Fields.size() == 3 && kinds.count(c[0])) << c.Where;
+    EXPECT_EQ(kinds.at(c[0])(c[1]), c[2]) << c.Where;
   }
-  EXPECT_GT(cases, 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The Windows platform layer against the real system (wine64 here, and the
-// i686 build under WoW64), in scratch folders and registry keys of the test's own.
+// i686 build under WoW64), in scratch folders and registry keys of the test's
+// own; paths the ANSI calls cannot name among them.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +15,7 @@
 #include "platform/win32/app_folders_win32.h"
 #include "platform/win32/controls.h"
 #include "platform/win32/error_handler_win32.h"
+#include "platform/win32/file_io_win32.h"
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/system_library_win32.h"
 #include "platform/win32/text_win32.h"
@@ -22,7 +24,9 @@
 #include "support/file_io.h"
 #include "support/locale_settings.h"
 #include "support/shell.h"
+#include "support/system_info.h"
 #include "support/text_helpers.h"
+#include "tests/case_table.h"
 #include "tests/scratch_folder.h"
 #include "update/http_client.h"
 #include "update/version_info.h"
@@ -34,27 +38,18 @@ namespace {
 const std::string kCyrillic =
     "\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C";
 
+// The names of tests/cases/win32_files.txt, in a folder of the files it names.
 TEST(FileTests, ExactNamesOfFilesAndFolders) {
   const TScratchFolder scratch;
   ASSERT_TRUE(WriteFileBytes(scratch.Path("empty.txt"), ""));
   ASSERT_TRUE(WriteFileBytes(scratch.Path(kCyrillic + ".txt"), std::string(70000, 'x')));
   ASSERT_TRUE(MakeDir(scratch.Path("sub")));
-  const struct {
-    std::string Name;
-    bool File, Dir, NonEmpty;
-    std::uint64_t Size;
-  } cases[] = {
-      {"empty.txt", true, false, false, 0},    {kCyrillic + ".txt", true, false, true, 70000},
-      {"sub", false, true, false, 0},          {"sub\\", false, true, false, 0},  // only a folder ends with '\'
-      {"missing.txt", false, false, false, 0}, {"empty.txt\\", false, false, false, 0},
-      {"*", false, false, false, 0},           {"?mpty.txt", false, false, false, 0},  // no wildcards
-  };
-  for (const auto& c : cases) {
-    const std::string path = scratch.Path() + "\\" + c.Name;
-    EXPECT_EQ(IsExistingFile(path), c.File) << c.Name;
-    EXPECT_EQ(IsExistingDir(path), c.Dir) << c.Name;
-    EXPECT_EQ(IsNonEmptyFile(path), c.NonEmpty) << c.Name;
-    EXPECT_EQ(GetFileSize64(path), c.Size) << c.Name;
+  for (const auto& c : testing::CaseTable("win32_files.txt", '|')) {
+    const std::string path = scratch.Path() + "\\" + c[0];
+    EXPECT_EQ(IsExistingFile(path), c[1] == "file") << c.Where;
+    EXPECT_EQ(IsExistingDir(path), c[1] == "folder") << c.Where;
+    EXPECT_EQ(IsNonEmptyFile(path), c[1] == "file" && c[2] != "0") << c.Where;
+    EXPECT_EQ(GetFileSize64(path), std::stoull(c[2])) << c.Where;
   }
   EXPECT_TRUE(IsExistingFile(scratch.Path() + "/empty.txt"));  // '/' delimits too
   EXPECT_FALSE(IsNonEmptyFile(""));
@@ -75,7 +70,13 @@ TEST(FileTests, SizesBeyondFourGigabytes) {
   EXPECT_EQ(GetFileSize64(path), (5ULL << 30) + 3);
 }
 
-// Folders and files beyond MAX_PATH, which only the long path form reaches.
+std::string SystemFolder() {
+  wchar_t folder[MAX_PATH];
+  return WideToUtf8(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)));
+}
+
+// Folders and files beyond MAX_PATH, which only the long path form reaches,
+// and a program's version read there.
 TEST(LongPaths, FoldersAndFilesBeyondTheClassicLimit) {
   const TScratchFolder scratch;
   std::string path = scratch.Path();
@@ -91,8 +92,13 @@ TEST(LongPaths, FoldersAndFilesBeyondTheClassicLimit) {
   EXPECT_EQ(FileContents(file), "two!");
   EXPECT_TRUE(IsExistingFile(file));
   EXPECT_EQ(GetFileSize64(file), 4u);
+  const std::string kernel = SystemFolder() + "\\kernel32.dll", copy = path + "\\kernel32.dll";
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(kernel).c_str(), WidePath(copy).c_str(), FALSE)) << GetLastError();
+  ASSERT_NE(GetFileVersion(kernel), "");
+  EXPECT_EQ(GetFileVersion(copy), GetFileVersion(kernel));
+  EXPECT_EQ(GetVersionInfo(copy).FileVersion, GetVersionInfo(kernel).FileVersion);
   // The scratch folder's clean-up uses the classic calls.
-  DeleteFileW(WidePath(file).c_str());
+  for (const std::string& name : {file, copy}) DeleteFileW(WidePath(name).c_str());
   for (; path.size() > scratch.Path().size(); path.resize(path.rfind('\\'))) {
     EXPECT_TRUE(RemoveDirectoryW(WidePath(path).c_str())) << path.size();
   }
@@ -136,11 +142,10 @@ TEST(MakerValues, RoundTripThroughTheRegistry) {
   EXPECT_EQ(ReadMakerValueAt(key.Path, "Dimmscope"), exe);
   WriteMakerValueAt(key.Path, "Dimmscope", "D:\\x.exe");
   EXPECT_EQ(ReadMakerValueAt(key.Path, "Dimmscope"), "D:\\x.exe");
-  HKEY raw = nullptr;  // a plain string, as the maker's other programs read it
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Utf8ToWide(key.Path).c_str(), 0, KEY_READ, &raw), ERROR_SUCCESS);
-  DWORD type = 0;
-  RegQueryValueExW(raw, L"Dimmscope", nullptr, &type, nullptr, nullptr);
-  RegCloseKey(raw);
+  DWORD type = 0;  // a plain string, as the maker's other programs read it
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, Utf8ToWide(key.Path).c_str(), L"Dimmscope", RRF_RT_ANY | RRF_NOEXPAND,
+                         &type, nullptr, nullptr),
+            ERROR_SUCCESS);
   EXPECT_EQ(type, DWORD{REG_SZ});
 }
 
@@ -188,11 +193,6 @@ bool OnWow64() {
   return sizeof(void*) == 4 && native.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
 }
 
-std::string SystemFolder() {
-  wchar_t folder[MAX_PATH];
-  return WideToUtf8(std::wstring(folder, GetSystemDirectoryW(folder, MAX_PATH)));
-}
-
 TEST(SystemInfo, VersionAndWow64) {
   const std::string name = GetWindowsVersionName();
   EXPECT_TRUE(std::regex_match(name, std::regex(R"((\d+)\.\d+( \(.+\))?)"))) << name;
@@ -200,6 +200,10 @@ TEST(SystemInfo, VersionAndWow64) {
   EXPECT_EQ(IsWow64(), OnWow64());
   const std::string hosts = SystemFolder() + "\\drivers\\etc\\hosts";
   EXPECT_EQ(SysNativePath(hosts) == hosts, !OnWow64());
+  // The inventory's path as the program is told it, outside the ANSI code page.
+  const std::string inventory = "C:\\" + kCyrillic + "\\inventory.ini";
+  ASSERT_TRUE(SetEnvironmentVariableW(L"DIMMSCOPE_TEST_PATH", Utf8ToWide(inventory).c_str()));
+  EXPECT_EQ(EnvironmentValue("DIMMSCOPE_TEST_PATH"), inventory);
 }
 
 // What only a 32-bit process on 64-bit Windows meets: a second system folder
@@ -246,10 +250,11 @@ TEST(Wow64, InstalledProgramsOfBothRegistryViews) {
 
 // Uninstall registrations made under a key of the test's own.
 TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
-  const std::string base = "SOFTWARE\\Orvel Studio Tests\\" + std::to_string(GetCurrentProcessId()) + "\\";
+  const TTestKey key;
+  const std::string base = key.Path + "\\";
   const auto add = [&](const char* Subkey, DWORD Type, const std::wstring& Name) {
-    const std::wstring key = Utf8ToWide(base + Subkey);
-    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), Type == REG_NONE ? L"Other" : L"DisplayName", Type, Name.c_str(),
+    const std::wstring subkey = Utf8ToWide(base + Subkey);
+    RegSetKeyValueW(HKEY_CURRENT_USER, subkey.c_str(), Type == REG_NONE ? L"Other" : L"DisplayName", Type, Name.c_str(),
                     static_cast<DWORD>((Name.size() + 1) * sizeof(wchar_t)));
   };
   add("A", REG_SZ, L"orvel studio dimmscope 1.8.0.20");
@@ -260,8 +265,6 @@ TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
                            {TRegistryRoot::CurrentUser, base + "Missing\\", TMissingKey::Error},
                            {TRegistryRoot::CurrentUser, base + "Wow6432Node\\", TMissingKey::ErrorOnWow64}},
                           IsWow64(), names, errors);
-  RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(base).c_str());
-  RegDeleteKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\Orvel Studio Tests");
   const std::string root = "HKEY_CURRENT_USER\\" + base;
   EXPECT_EQ(names, (std::vector<std::string>{root, "orvel studio dimmscope 1.8.0.20", "B", "C", root + "Missing\\",
                                              root + "Wow6432Node\\"}));
@@ -273,7 +276,7 @@ TEST(InstalledPrograms, DisplayNamesOrSubkeyNamesAndMissingKeys) {
 // Windows calls the program back from its own frames, which the i686 build's
 // exceptions cannot unwind through: what a window procedure, a timer or an HTTP
 // completion throws goes to the general error handler's box.
-class Callbacks : public testing::Test, public win::TWindowProc {
+class Callbacks : public ::testing::Test, public win::TWindowProc {
  protected:
   Callbacks() {
     Register("DimmscopeTestWindow", nullptr, nullptr);
@@ -321,9 +324,7 @@ TEST(SystemLibrary, LoadsFromTheSystemFolderOnly) {
   EXPECT_FALSE(TSystemLibrary(L"dimmscope-no-such.dll"));
   // A DLL planted in the current folder is not loaded once the search is hardened.
   const TScratchFolder scratch;
-  wchar_t system[MAX_PATH];
-  ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
-  ASSERT_TRUE(CopyFileW((std::wstring(system) + L"\\version.dll").c_str(),
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(SystemFolder() + "\\version.dll").c_str(),
                         Utf8ToWide(scratch.Path("dimmscope_planted.dll")).c_str(), FALSE));
   wchar_t previous[MAX_PATH];
   ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, previous), 0u);
@@ -363,6 +364,11 @@ TEST(WidePath, LongAbsolutePathsGetTheLongForm) {
   EXPECT_EQ(WidePath("\\\\?\\C:\\" + tail), L"\\\\?\\C:\\" + wide);
   EXPECT_EQ(WidePath(tail), wide);                                   // relative stays relative
   EXPECT_EQ(WidePath("C:\\a\\..\\" + tail), L"C:\\a\\..\\" + wide);  // the long form would not resolve ".."
+  // A destination just short of the limit needs no long form; its temporary
+  // name, some 20 characters longer, does.
+  const std::string nearLimit = "C:\\" + std::string(236, 'a');
+  ASSERT_EQ(WidePath(nearLimit), Utf8ToWide(nearLimit));
+  EXPECT_EQ(AtomicReplaceTempPath(nearLimit).rfind(L"\\\\?\\" + Utf8ToWide(nearLimit) + L".", 0), 0u);
 }
 
 TEST(LocaleSettings, SeparatorsFollowTheUsersLocale) {
