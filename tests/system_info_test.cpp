@@ -1,6 +1,5 @@
 // The rules of the environment queries: version names, the Administrators
-// decision, the installed-program list and the sysnative path; and the
-// memory status as the main window's timer reads it.
+// decision, the installed-program list and the sysnative path.
 #include "support/system_info.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <cstdio>
 #include <map>
 
-#include "support/memory_status.h"
 #include "support/text_helpers.h"
 #include "tests/case_table.h"
 
@@ -88,13 +86,6 @@ TEST(SystemInfo, InstalledProgramsThePlacesInOrderWithHeadingsNamesAndErrors) {
   registry.Keys[{TRegistryRoot::CurrentUser, kUninstall}] = std::nullopt;
   ComposeInstalledPrograms(registry, UninstallPlaces(), false, names, errors);
   EXPECT_EQ(errors.front(), "Unable to open " + kUser + kUninstall);
-}
-
-TEST(MemoryStatus, ReportsConsistentFigures) {
-  const TMemoryStatus status = GetMemoryStatus();
-  EXPECT_GT(status.TotalPhys, 0u);
-  EXPECT_LE(status.AvailPhys, status.TotalPhys);
-  EXPECT_LE(status.MemoryLoad, 100u);
 }
 
 }  // namespace

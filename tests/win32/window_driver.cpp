@@ -1,9 +1,13 @@
 // Drives dimmscope.exe from outside for the end-to-end test and the start-up
 // benchmark: waitscan SECONDS | waitclass CLASS SECONDS | dump [CLASS] (the
-// main window or the shown one of that class) | click ID | command ID | msgbox
-// SECONDS (prints the next message box, presses its first button, waits until
-// it is gone) | reactivate | close | sendactivate EXE SECONDS (starts EXE in
-// the background, sends it its first activation, tells how its start-up ran).
+// main window or the shown one of that class; "cut": a list cell its column
+// cuts off, "past": a label beyond its parent) | memory (the graph and "Used :"
+// over a tick) | menu SECONDS | click ID | command ID | msgbox SECONDS (prints
+// the next message box, presses its first button, waits until it is gone) |
+// reactivate | close | sendactivate EXE SECONDS (starts EXE in the background,
+// sends it its first activation, tells how its start-up ran).
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -55,9 +59,9 @@ HWND FindControl(HWND parent, int id) {
 }
 
 // A list view's column caption or cell (LVCOLUMNA or LVITEMA), read through
-// a buffer in the owning process.
+// a buffer in the owning process; *Width grows by the width it is drawn in.
 template <typename TItem>
-std::string ListText(HANDLE process, HWND list, UINT message, int index, TItem item) {
+std::string ListText(HANDLE process, HWND list, UINT message, int index, TItem item, int* Width = nullptr) {
   constexpr int kSize = 512;
   auto* remote = static_cast<char*>(
       VirtualAllocEx(process, nullptr, sizeof item + kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
@@ -66,6 +70,8 @@ std::string ListText(HANDLE process, HWND list, UINT message, int index, TItem i
   item.cchTextMax = kSize;
   WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
   SendMessageA(list, message, index, reinterpret_cast<LPARAM>(remote));
+  if (Width != nullptr)
+    *Width += static_cast<int>(SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(item.pszText)));
   char text[kSize] = {};
   ReadProcessMemory(process, remote + sizeof item, text, kSize - 1, nullptr);
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -85,13 +91,17 @@ int Dump(HWND window) {
   for (const HWND child : Children(window)) {
     const int id = GetDlgCtrlID(child);
     if (id == 0) continue;  // the list views' headers
-    RECT r{};
+    RECT r{}, area{};
     GetWindowRect(child, &r);
     MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    GetClientRect(GetParent(child), &area);
+    const bool visible = (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0;
     std::printf("control %d class=%s visible=%d enabled=%d rect=%ld,%ld,%ld,%ld parent=%d text=%s\n", id,
-                ClassOf(child).c_str(), (GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) != 0 ? 1 : 0,
-                IsWindowEnabled(child) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                GetDlgCtrlID(GetParent(child)), Text(child).c_str());
+                ClassOf(child).c_str(), visible ? 1 : 0, IsWindowEnabled(child) ? 1 : 0, r.left, r.top,
+                r.right - r.left, r.bottom - r.top, GetDlgCtrlID(GetParent(child)), Text(child).c_str());
+    if (visible && ClassOf(child) == "Static" && (r.right > area.right || r.bottom > area.bottom)) {
+      std::printf("past %d: a label beyond its parent\n", id);
+    }
     if (ClassOf(child) != "SysListView32" || process == nullptr) continue;
     for (int column = 0; column < 2; ++column) {
       LVCOLUMNA item{};
@@ -100,10 +110,16 @@ int Dump(HWND window) {
     }
     const int rows = static_cast<int>(SendMessageA(child, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row) {
-      LVITEMA name{}, value{};
-      value.iSubItem = 1;
-      std::printf("row %d %d %s|%s\n", id, row, ListText(process, child, LVM_GETITEMTEXTA, row, name).c_str(),
-                  ListText(process, child, LVM_GETITEMTEXTA, row, value).c_str());
+      std::string cells[2];
+      for (int column = 0; column < 2; ++column) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        int needs = 12;  // the label's margins, which the list's auto-sizing adds
+        cells[column] = ListText(process, child, LVM_GETITEMTEXTA, row, item, &needs);
+        const int width = static_cast<int>(SendMessageA(child, LVM_GETCOLUMNWIDTH, column, 0));
+        if (needs > width) std::printf("cut %d %d %d needs=%d column=%d\n", id, row, column, needs, width);
+      }
+      std::printf("row %d %d %s|%s\n", id, row, cells[0].c_str(), cells[1].c_str());
     }
   }
   if (process != nullptr) CloseHandle(process);
@@ -189,6 +205,91 @@ int SendActivation(const char* Exe, const char* Seconds) {
   return ran == 1 ? 0 : 1;
 }
 
+// A window's picture, row by row, in COLORREF's order, read from the screen:
+// under Wine another process's window DC reads back nothing.
+std::vector<COLORREF> Picture(HWND window, int Width, int Height) {
+  POINT origin{};
+  ClientToScreen(window, &origin);
+  const HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, Width, Height);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, Width, Height, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory, old);
+  BITMAPINFO info{{sizeof info.bmiHeader, Width, -Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  std::vector<COLORREF> pixels(static_cast<std::size_t>(Width) * Height);
+  GetDIBits(memory, bitmap, 0, Height, pixels.data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  for (COLORREF& pixel : pixels) pixel = RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+  return pixels;
+}
+
+// A label's "Name : 1.23 GB" in bytes (the size texts count in 1024s).
+double LabelBytes(const std::string& Text) {
+  double number = -1;
+  char unit = '?';
+  std::sscanf(Text.c_str(), "%*[^:]: %lf %c", &number, &unit);
+  return number * std::pow(1024.0, static_cast<double>(std::string("BKMGT").find(unit)));
+}
+
+// Over one tick: how far the graph's picture moved, how far its newest trace
+// point lies from the memory load, how far "Used :" lies from the status then.
+int Memory(HWND main) {
+  const HWND scope = FindControl(main, dimmscope::IdScope);
+  RECT r{};
+  GetClientRect(scope, &r);
+  const int width = r.right, height = r.bottom;
+  const std::vector<COLORREF> before = Picture(scope, width, height);
+  std::vector<COLORREF> after = before;
+  Within("3", [&] { return (after = Picture(scope, width, height)) != before; });
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  GlobalMemoryStatusEx(&status);
+  // The shift that carries the old picture onto the new one, but for the strips the tick draws.
+  const auto moved = [&](int shift) {
+    for (int y = 0; y < height; ++y) {
+      const auto row = after.begin() + y * width;
+      if (!std::equal(row, row + width - 4 - shift, before.begin() + y * width + shift)) return false;
+    }
+    return after != before;
+  };
+  int shift = 0;
+  while (shift < 4 && !moved(shift)) ++shift;
+  const int loadY = std::min(height - static_cast<int>(std::lround(height * status.dwMemoryLoad / 100.0)), height - 1);
+  int off = height;
+  for (int y = 0; y < height; ++y) {
+    if (after[y * width + width - 1] == 0x00FF00) off = std::min(off, std::abs(y - loadY));
+  }
+  std::printf("scope shift=%s trace off by %dpx\n", shift < 4 ? std::to_string(shift).c_str() : "none", off);
+  const std::string used = Text(FindControl(main, dimmscope::IdPhyusedLbl));
+  const double total = static_cast<double>(status.ullTotalPhys);
+  std::printf("%s off by %.0f%%\n", used.c_str(),
+              std::fabs(LabelBytes(used) - total + static_cast<double>(status.ullAvailPhys)) * 100 / total);
+  return 0;
+}
+
+// The shown popup menu, one letter a row of pixels, top down (menus cannot be
+// read from another process): S on the highlight colour, E with the menu's
+// text colour, G with other ink (greyed text), '.' for none or a separator.
+int Menu(const char* Seconds) {
+  HWND menu = nullptr;
+  if (!Within(Seconds, [&] { return (menu = Shown("#32768")) != nullptr; })) return std::puts("FAIL no menu"), 1;
+  RECT r{};
+  GetClientRect(menu, &r);
+  const std::vector<COLORREF> picture = Picture(menu, r.right, r.bottom);
+  std::string rows;
+  for (int y = 0; y < r.bottom; ++y) {
+    const auto begin = picture.begin() + y * r.right + 2, end = begin + r.right - 4;
+    const auto ink = (end - begin) - std::count(begin, end, GetSysColor(COLOR_MENU));
+    rows += std::count(begin, end, GetSysColor(COLOR_HIGHLIGHT)) > 0  ? 'S'
+            : ink == 0 || ink > (end - begin) / 2                     ? '.'
+            : std::count(begin, end, GetSysColor(COLOR_MENUTEXT)) > 0 ? 'E'
+                                                                      : 'G';
+  }
+  return std::printf("rows %s\n", rows.c_str()) < 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -215,6 +316,8 @@ int main(int argc, char** argv) {
   if (command == "msgbox") return AnswerMessageBox(arg);
   if (command == "reactivate") return Reactivate();
   if (command == "sendactivate" && arg != nullptr) return SendActivation(arg, argc > 3 ? argv[3] : nullptr);
+  if (command == "memory") return Memory(main);
+  if (command == "menu") return Menu(arg);
   if (command == "close") return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   return std::puts("FAIL unknown command"), 2;
 }
