@@ -80,7 +80,8 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
   const std::int32_t moduleCount = InstanceCount(m, modules);
   for (std::int32_t i = 0; i < moduleCount; ++i) {
     modules.SetCollectionIndex(i);
-    m.Modules.push_back(ModuleFacts(modules, ModuleRows(modules)));
+    TSlotRows rows = ModuleRows(modules);
+    m.Modules.push_back(ModuleFacts(modules, rows));
     // InstalledBytes stays within the bound, so the subtraction cannot overflow.
     if (modules.Capacity >= 0 && modules.Capacity <= kMaxInstalledBytes - m.InstalledBytes) {
       m.InstalledBytes += modules.Capacity;
@@ -90,7 +91,6 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
       m.LogLines.push_back(m.Notes.back());
     }
     if (i >= kSlotPanels) continue;  // no panel beyond the fourth module
-    TSlotRows rows = ModuleRows(modules);
     LogModule(m.LogLines, i, modules, rows);
     m.Panels[static_cast<std::size_t>(i)].Rows = std::move(rows);
     m.Panels[static_cast<std::size_t>(i)].Manufacturer = modules.Manufacturer;
