@@ -2,9 +2,11 @@
 #include "app/module_details.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <iterator>
 #include <string_view>
 
+#include "app/memory_names.h"
 #include "wmi/physical_memory.h"
 
 namespace dimmscope {
@@ -20,6 +22,22 @@ constexpr std::string_view kFormFactors[] = {
 constexpr std::uint16_t kRegistered = 0x2000;
 constexpr std::uint16_t kUnbuffered = 0x4000;
 constexpr std::uint16_t kLoadReduced = 0x8000;
+
+// The lowest JEDEC data rate of each generation (MT/s).
+struct TSpeedFloor {
+  std::string_view Generation;
+  std::uint32_t Lowest;
+};
+constexpr TSpeedFloor kSpeedFloors[] = {
+    {"DDR", 200}, {"DDR2", 400}, {"DDR2 FB-DIMM", 400}, {"DDR3", 800}, {"DDR4", 1600}, {"DDR5", 3200},
+};
+
+std::uint32_t SpeedFloor(const std::string& generation) {
+  for (const auto& floor : kSpeedFloors) {
+    if (floor.Generation == generation) return floor.Lowest;
+  }
+  return 0;
+}
 
 std::string MegaTransfers(std::uint32_t speed) { return std::to_string(speed) + " MT/s"; }
 
@@ -95,13 +113,37 @@ std::string ModuleVoltageText(const TModuleFacts& module) {
   return low.substr(0, low.size() - 2) + " to " + VoltageText(module.MaxVoltage);
 }
 
+std::string ModuleGeneration(const TModuleFacts& module) {
+  // A speed of 0 keeps the name from being guessed from the rating, which is
+  // what the reading below judges.
+  std::string name = MemoryTypeName(module.MemoryType, 0, module.SMBIOSMemoryType);
+  const bool named = name.find("DDR") != std::string::npos || name == "FBD2";
+  return named ? name : std::string();
+}
+
+TModuleSpeeds ReadSpeeds(const TModuleFacts& module) {
+  const std::uint32_t floor = SpeedFloor(ModuleGeneration(module));
+  TModuleSpeeds speeds;
+  speeds.Rated = module.Speed >= floor ? module.Speed : 0;
+  const std::int64_t running = module.ConfiguredClockSpeed, rated = speeds.Rated;
+  if (running != 0 && rated != 0 && std::abs(2 * running - rated) <= 4) {
+    speeds.Running = speeds.Rated;
+    speeds.RunningIsClock = true;
+  } else if (module.ConfiguredClockSpeed >= floor) {
+    speeds.Running = module.ConfiguredClockSpeed;
+  }
+  return speeds;
+}
+
 bool RunsBelowRating(const TModuleFacts& module) {
-  const std::uint64_t running = module.ConfiguredClockSpeed, rated = module.Speed;
+  const TModuleSpeeds speeds = ReadSpeeds(module);
+  const std::uint64_t running = speeds.Running, rated = speeds.Rated;
   return running != 0 && rated != 0 && running * 10 < rated * 9;
 }
 
 std::string ModuleTip(const TModuleFacts& module) {
-  const std::uint32_t running = module.ConfiguredClockSpeed, rated = module.Speed;
+  const TModuleSpeeds read = ReadSpeeds(module);
+  const std::uint32_t running = read.Running, rated = read.Rated;
   std::string speeds;
   if (running != 0 && running == rated) {
     speeds = "Running at its rated " + MegaTransfers(rated) + ".";
@@ -122,9 +164,10 @@ std::string ModuleTip(const TModuleFacts& module) {
 
 TSlotRows DetailRows(const TModuleFacts& module) {
   const std::optional<bool> ecc = HasEcc(module);
+  const TModuleSpeeds speeds = ReadSpeeds(module);
   const TSlotRows all = {
-      {"Running speed", module.ConfiguredClockSpeed != 0 ? MegaTransfers(module.ConfiguredClockSpeed) : ""},
-      {"Rated speed", module.Speed != 0 ? MegaTransfers(module.Speed) : ""},
+      {"Running speed", speeds.Running != 0 ? MegaTransfers(speeds.Running) : ""},
+      {"Rated speed", speeds.Rated != 0 ? MegaTransfers(speeds.Rated) : ""},
       {"Form factor", FormFactorName(module.FormFactor)},
       {"ECC", ecc ? (*ecc ? "yes" : "no") : ""},
       {"Ranks", Ranks(module) != 0 ? std::to_string(Ranks(module)) : ""},

@@ -51,6 +51,27 @@ int Ranks(const TModuleFacts& module);                   // 0 when unknown
 std::string VoltageText(std::uint32_t millivolts);       // "1.2 V"; "" for 0
 // The configured voltage, else the range from the minimum to the maximum.
 std::string ModuleVoltageText(const TModuleFacts& module);
+// The DDR generation the module's type codes name ("DDR4", "LPDDR5",
+// "DDR2 FB-DIMM"...), never guessed from a speed; "" when they name none.
+std::string ModuleGeneration(const TModuleFacts& module);
+
+// A module's speeds read as data rates (MT/s), 0 when the firmware's figure is
+// none. Much firmware writes the memory clock, half the data rate, where a
+// running data rate belongs (the field was once named a clock speed), and
+// some writes figures no module of its generation can run at:
+// - a running figure within 2 MT/s of half the rating is that clock: the
+//   module runs at its rating;
+// - below the lowest JEDEC data rate of the generation (DDR 200, DDR2 400,
+//   DDR3 800, DDR4 1600, DDR5 3200) a figure is no data rate: unknown. The
+//   LPDDR generations and unnamed types have no such floor.
+// Every speed shown, flagged or written as JSON goes through this reading;
+// the Type row keeps the firmware's own rating.
+struct TModuleSpeeds {
+  std::uint32_t Running = 0;
+  std::uint32_t Rated = 0;
+  bool RunningIsClock = false;  // the firmware gave half the running data rate
+};
+TModuleSpeeds ReadSpeeds(const TModuleFacts& module);
 // Both speeds known and the running one more than 10% below the rating.
 bool RunsBelowRating(const TModuleFacts& module);
 

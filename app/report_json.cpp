@@ -138,11 +138,11 @@ void WriteModule(TJsonWriter& json, const TModuleFacts& m, std::size_t index) {
     json.Raw("jedec", "null");
   }
 
+  const TModuleSpeeds speeds = ReadSpeeds(m);
   json.Open("details", '{');
-  json.Known("runningSpeed", m.ConfiguredClockSpeed);
-  json.Known("ratedSpeed", m.Speed);
-  json.Bool("belowRating",
-            m.ConfiguredClockSpeed != 0 && m.Speed != 0 ? std::optional<bool>(RunsBelowRating(m)) : std::nullopt);
+  json.Known("runningSpeed", speeds.Running);
+  json.Known("ratedSpeed", speeds.Rated);
+  json.Bool("belowRating", speeds.Running != 0 && speeds.Rated != 0 ? std::optional<bool>(RunsBelowRating(m)) : std::nullopt);
   json.TextOrNull("formFactor", FormFactorName(m.FormFactor));
   json.Bool("ecc", HasEcc(m));
   json.Known("ranks", Ranks(m));
