@@ -22,10 +22,12 @@ python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.arg
 for exe in "$tmp"/zip/*.exe; do
   "$objdump" -p "$exe" | sed -n 's/^Major\(OSystem\|Subsystem\)Version\s*\([0-9]*\)/\2/p; s/^Minor\(OSystem\|Subsystem\)Version\s*\([0-9]*\)/\2/p' |
     paste -d. - - | sed 's/$/.0.0/'
+  "$objdump" -p "$exe" | grep -P '^\t[0-9a-f]+\t +[0-9]+ +\w' | awk '{print $3}' >>"$tmp/imports"
 done | sort -V | tail -1 >"$tmp/lowest"
-python3 - "$schemas" "$dist" "$zip" "$(sha256sum <"$zip" | cut -c1-64)" "$(cat "$tmp/lowest")" "$tmp/zip" <<'PY'
+python3 - "$schemas" "$dist" "$zip" "$(sha256sum <"$zip" | cut -c1-64)" "$(cat "$tmp/lowest")" "$tmp/zip" \
+  "$tmp/imports" "$here/cases/windows_api_versions.txt" <<'PY'
 import json, os, sys, yaml, jsonschema
-schemas, dist, zip_path, sha, lowest, unpacked = sys.argv[1:]
+schemas, dist, zip_path, sha, lowest, unpacked, imports, table = sys.argv[1:]
 version = os.path.basename(zip_path)[len("dimmscope-"):-len("-win32.zip")]
 failures = []
 def check(what, ok):
@@ -58,6 +60,11 @@ check("winget: nested files are not the zip's exes",
           n for n in os.listdir(unpacked) if n.endswith(".exe")))
 check(f"winget: MinimumOSVersion {installer['MinimumOSVersion']}, the exes require {lowest}",
       installer["MinimumOSVersion"] == lowest)
+as_tuple = lambda text: tuple(int(n) for n in text.split("."))
+imported = set(open(imports).read().split())
+for row in (l.split("|") for l in open(table) if l.strip() and not l.startswith("#")):
+    check(f"the exes import {row[0].strip()} of Windows {row[1].strip()}, their header says {lowest}",
+          row[0].strip() not in imported or as_tuple(row[1].strip()) <= as_tuple(lowest))
 for f in failures: print("FAIL", f)
 sys.exit(bool(failures))
 PY
