@@ -5,7 +5,8 @@
 # with the zip's address and hash). The name takes DIMMSCOPE_VERSION, as the
 # version resource and the About dialog do. scripts/package builds it in a
 # build folder of its own and copies it to dist/; every i686 build writes it
-# too, so the test run (tests/release_zip.sh) checks what would ship.
+# too, so the test run (tests/release_zip.sh, tools/check_release.py) checks
+# what would ship.
 #
 # tools/make_release_zip.py writes the zip rather than CPack's ZIP generator,
 # whose entry order and owner ids cannot be fixed (the script says why). Every
