@@ -122,13 +122,13 @@ def check_manifests(dist, zip_name, version, digest):
     check(sorted(f["RelativeFilePath"] for f in installer["NestedInstallerFiles"]) == sorted(EXES),
           "the winget installer's nested files are not both exes")
     lowest, imported = lowest_windows(dist)
-    check(installer["MinimumOSVersion"] == lowest,
-          f"winget MinimumOSVersion {installer['MinimumOSVersion']}, the exes' headers say {lowest}")
     with open(os.path.join(HERE, "windows_api_versions.txt"), encoding="utf-8") as f:
         for row in (line.split("|") for line in f if line.strip() and not line.startswith("#")):
-            function, needs = row[0].strip(), row[1].strip()
-            check(function not in imported or as_tuple(needs) <= as_tuple(lowest),
-                  f"the exes import {function} of Windows {needs}, their headers say {lowest}")
+            function, needs = row[0].strip(), row[1].strip() + ".0.0"
+            if function in imported and as_tuple(needs) > as_tuple(lowest):
+                lowest = needs
+    check(installer["MinimumOSVersion"] == lowest,
+          f"winget MinimumOSVersion {installer['MinimumOSVersion']}, the exes' headers and imports need {lowest}")
     return lowest
 
 

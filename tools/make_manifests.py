@@ -18,7 +18,9 @@ import json
 import os
 import re
 import struct
+import subprocess
 import sys
+import tempfile
 import zipfile
 
 import yaml
@@ -54,6 +56,26 @@ def windows_version(exe):
     return max(os_version, subsystem)
 
 
+def import_versions(exe):
+    """The Windows version of each function the exe imports that is newer than
+    XP: the loader refuses to start it on an older system, whatever its header
+    says (the header keeps the linker's 4.0, which keeps the window frames of
+    the classic layout)."""
+    with open(os.path.join(HERE, "windows_api_versions.txt"), encoding="utf-8") as f:
+        needs = dict((row[0].strip(), tuple(map(int, row[1].strip().split("."))))
+                     for row in (line.split("|") for line in f if line.strip() and not line.startswith("#")))
+    objdump = next((p + "objdump" for p in ("i686-w64-mingw32-", "x86_64-w64-mingw32-", "")
+                    if not subprocess.run(["sh", "-c", f"command -v {p}objdump"], capture_output=True).returncode), None)
+    if objdump is None:
+        sys.exit("make_manifests: objdump is missing")
+    with tempfile.NamedTemporaryFile(suffix=".exe") as f:
+        f.write(exe)
+        f.flush()
+        dump = subprocess.run([objdump, "-p", f.name], capture_output=True, text=True, check=True).stdout
+    imported = set(re.findall(r"^\t[0-9a-f]+\t +\d+ +(\w+)$", dump, re.M))
+    return [needs[name] for name in imported if name in needs]
+
+
 def dump_yaml(path, schema, manifest):
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write(f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{schema}.{WINGET_VERSION}.schema.json\n\n")
@@ -76,7 +98,7 @@ def main(argv):
         missing = [n for n in EXES if n not in archive.namelist()]
         if missing:
             sys.exit(f"make_manifests: {zip_name} lacks {', '.join(missing)}")
-        lowest = max(windows_version(archive.read(n)) for n in EXES)
+        lowest = max(max([windows_version(archive.read(n))] + import_versions(archive.read(n))) for n in EXES)
     minimum_os = "%d.%d.0.0" % lowest
 
     server, product_path = maker_urls()
