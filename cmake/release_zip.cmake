@@ -1,9 +1,12 @@
 # The release zip of the i686 build: dist/dimmscope-<version>-win32.zip with
 # both exes, the user's read-me and the licence, a copy of each exe beside it
-# and SHA256SUMS over all three. The name takes DIMMSCOPE_VERSION, as the
+# and SHA256SUMS over all three, and the package managers' manifests
+# (tools/make_manifests.py: Scoop's dimmscope.json, winget's under winget/,
+# with the zip's address and hash). The name takes DIMMSCOPE_VERSION, as the
 # version resource and the About dialog do. scripts/package builds it in a
 # build folder of its own and copies it to dist/; every i686 build writes it
-# too, so the test run (tests/release_zip.sh) checks what would ship.
+# too, so the test run (tests/release_zip.sh, tools/check_release.py) checks
+# what would ship.
 #
 # tools/make_release_zip.py writes the zip rather than CPack's ZIP generator,
 # whose entry order and owner ids cannot be fixed (the script says why). Every
@@ -26,6 +29,7 @@ add_custom_target(release_zip ALL
           "${DIMMSCOPE_DIST_DIR}" "dimmscope-${DIMMSCOPE_VERSION}-win32.zip" "${PROJECT_SOURCE_DIR}"
           "$<TARGET_FILE:dimmscope>=dimmscope.exe" "$<TARGET_FILE:dimmscope-report>=dimmscope-report.exe"
           "${CMAKE_BINARY_DIR}/release/README.txt=README.txt" "${CMAKE_BINARY_DIR}/release/LICENSE.txt=LICENSE.txt"
-  COMMENT "Writing dist/dimmscope-${DIMMSCOPE_VERSION}-win32.zip and SHA256SUMS"
+  COMMAND "${DIMMSCOPE_PYTHON3}" "${PROJECT_SOURCE_DIR}/tools/make_manifests.py" "${DIMMSCOPE_DIST_DIR}"
+  COMMENT "Writing dist/dimmscope-${DIMMSCOPE_VERSION}-win32.zip, SHA256SUMS and the Scoop and winget manifests"
   VERBATIM)
 add_dependencies(release_zip dimmscope dimmscope-report)

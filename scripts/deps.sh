@@ -4,6 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest libgtest-dev python3 python3-jsonschema
+          python3-yaml       # the winget manifests (tools/make_manifests.py)
+          osslsigncode openssl  # scripts/sign, and its test's throwaway certificate
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 xvfb dmidecode imagemagick xdotool
           fonts-liberation   # Wine draws the window's "MS Sans Serif" with Liberation Sans

@@ -44,7 +44,7 @@ PY
     then echo "BROKEN ROW  $file: $from"; missed=$((missed + 1)); continue; fi
     builds=(build/native)
     [[ "$tests" == *wine64* || "$file" == platform/win32/* ]] && builds+=(build/win64)
-    [[ "$tests" == *wow64* ]] && builds+=(build/win32)
+    [[ "$tests" == *wow64* || "$tests" == *'^win32.'* ]] && builds+=(build/win32)
     ok=1
     for b in "${builds[@]}"; do cmake --build "$b" >"$build_log" 2>&1 || ok=0; done
     if [ $ok = 0 ]; then
