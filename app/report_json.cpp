@@ -178,9 +178,10 @@ std::string ScanJson(const TSlotScanModel& model, const std::string& source) {
   json.Number("installedGB", model.InstalledBytes / (1024LL * 1024 * 1024));
   json.Number("maximumGB", model.MaxGB);
   json.Open("labels", '{');
-  json.String("slots", model.SlotsText.value_or(""));
-  json.String("currentMemory", model.CurMemText.value_or(""));
-  json.String("maximumMemory", model.MaxMemText.value_or(""));
+  const auto texts = SystemInfoTexts(model);
+  json.String("slots", texts[0]);
+  json.String("currentMemory", texts[1]);
+  json.String("maximumMemory", texts[2]);
   json.Close('}');
   json.Open("modules", '[');
   const auto& impossible = model.ImpossibleCapacities;

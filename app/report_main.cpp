@@ -243,9 +243,8 @@ int main(int argc, char** argv) {
   if (json) {
     out = ScanJson(model, SourceKind(source));
   } else {
-    // A label the scan never reached keeps the window's text without a figure.
-    out = model.SlotsText.value_or("Number of slots :") + "\r\n" + model.CurMemText.value_or("Current memory :") +
-          "\r\n" + model.MaxMemText.value_or("Maximum memory :") + "\r\n\r\n";
+    for (const auto& text : SystemInfoTexts(model)) out += text + "\r\n";
+    out += "\r\n";
     std::array<TExportPanel, kSlotPanels> panels = ExportPanels(model);
     for (std::size_t k = 0; k < panels.size(); ++k) {
       TSlotRows& rows = panels[k].Rows;

@@ -116,6 +116,11 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
 
 }  // namespace
 
+std::array<std::string, 3> SystemInfoTexts(const TSlotScanModel& model) {
+  return {model.SlotsText.value_or("Number of slots :"), model.CurMemText.value_or("Current memory :"),
+          model.MaxMemText.value_or("Maximum memory :")};
+}
+
 bool HasModel(const TSlotRows& rows) {
   return rows.size() > static_cast<std::size_t>(kModelRow) && !TrimControls(rows[kModelRow].second).empty();
 }

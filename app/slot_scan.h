@@ -83,6 +83,10 @@ TSlotScanModel ScanSlotModel(TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
 // Creates both records (which query WMI) and scans them.
 TSlotScanModel ScanSlotModel(const TSlotLayout& layout = TSlotLayout{});
 
+// The three System Info. texts (slots, current and maximum memory) as the
+// window shows them: a label the scan never reached keeps its text without a figure.
+std::array<std::string, 3> SystemInfoTexts(const TSlotScanModel& model);
+
 // Yes when the Model row, less surrounding white space, is not empty.
 bool HasModel(const TSlotRows& rows);
 
