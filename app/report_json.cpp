@@ -2,6 +2,7 @@
 // JSON library or streams.
 #include "app/report_json.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <iterator>
@@ -19,7 +20,9 @@ namespace {
 std::size_t CodePoint(const std::string& text, std::size_t at, std::uint32_t& point) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned lead = byte(at);
-  const std::size_t length = lead >= 0xF0 && lead < 0xF5 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 && lead < 0xE0 ? 2 : 1;
+  // F5 to FF and C0, C1 start no sequence: they could only begin one past
+  // U+10FFFF or an overlong one.
+  const std::size_t length = lead >= 0xF5 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 1;
   point = lead;
   if (lead < 0x80 || length == 1 || at + length > text.size()) return 1;
   std::uint32_t value = lead & (0x7Fu >> length);
@@ -33,8 +36,9 @@ std::size_t CodePoint(const std::string& text, std::size_t at, std::uint32_t& po
   return length;
 }
 
-std::string Quoted(const std::string& ansi) {
-  const std::string text = Utf8FromAnsi(ansi);
+}  // namespace
+
+std::string JsonString(const std::string& text) {
   std::string out = "\"";
   char escape[16];
   for (std::size_t i = 0; i < text.size();) {
@@ -56,6 +60,10 @@ std::string Quoted(const std::string& ansi) {
   }
   return out + "\"";
 }
+
+namespace {
+
+std::string Quoted(const std::string& ansi) { return JsonString(Utf8FromAnsi(ansi)); }
 
 // Writes members and elements with two-space indents, one a line.
 class TJsonWriter {
@@ -97,7 +105,9 @@ class TJsonWriter {
   bool first_ = true;
 };
 
-void WriteModule(TJsonWriter& json, const TModuleFacts& m, std::size_t index) {
+// `impossible`: the scan found the capacity impossible and left it out of
+// the total, so it is no figure the schema's readers may add up.
+void WriteModule(TJsonWriter& json, const TModuleFacts& m, std::size_t index, bool impossible) {
   static const char* const kRowKeys[] = {"slotName", "capacity", "manufacturer", "model", "type", "serialNumber"};
   json.Open(nullptr, '{');
   json.Number("index", static_cast<std::int64_t>(index));
@@ -109,7 +119,7 @@ void WriteModule(TJsonWriter& json, const TModuleFacts& m, std::size_t index) {
   json.Open("raw", '{');
   json.String("deviceLocator", m.DeviceLocator);
   json.String("bankLabel", m.BankLabel);
-  json.Known("capacityBytes", m.Capacity);
+  json.Known("capacityBytes", impossible ? 0 : m.Capacity);
   json.String("manufacturer", m.Manufacturer);
   json.String("partNumber", m.PartNumber);
   json.String("serialNumber", m.SerialNumber);
@@ -160,17 +170,24 @@ std::string ScanJson(const TSlotScanModel& model, const std::string& source) {
   json.Open(nullptr, '{');
   json.Number("schemaVersion", 1);
   json.String("source", source);
+  json.Open("errors", '[');
+  for (const auto& error : model.Errors) json.String(nullptr, error);
+  json.Close(']');
   json.Number("slots", model.Slots);
   json.Number("installedBytes", model.InstalledBytes);
   json.Number("installedGB", model.InstalledBytes / (1024LL * 1024 * 1024));
   json.Number("maximumGB", model.MaxGB);
   json.Open("labels", '{');
-  json.String("slots", model.SlotsText.value_or(""));
-  json.String("currentMemory", model.CurMemText.value_or(""));
-  json.String("maximumMemory", model.MaxMemText.value_or(""));
+  const auto texts = SystemInfoTexts(model);
+  json.String("slots", texts[0]);
+  json.String("currentMemory", texts[1]);
+  json.String("maximumMemory", texts[2]);
   json.Close('}');
   json.Open("modules", '[');
-  for (std::size_t i = 0; i < model.Modules.size(); ++i) WriteModule(json, model.Modules[i], i);
+  const auto& impossible = model.ImpossibleCapacities;
+  for (std::size_t i = 0; i < model.Modules.size(); ++i) {
+    WriteModule(json, model.Modules[i], i, std::find(impossible.begin(), impossible.end(), i) != impossible.end());
+  }
   json.Close(']');
   json.Close('}');
   return json.Text + "\n";

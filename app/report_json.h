@@ -14,4 +14,9 @@ namespace dimmscope {
 // escaped, lines ended by LF.
 std::string ScanJson(const TSlotScanModel& model, const std::string& source);
 
+// A UTF-8 text as a quoted JSON string, every character outside printable
+// ASCII escaped; a byte that starts no valid UTF-8 sequence stands for the
+// Latin-1 character of that value.
+std::string JsonString(const std::string& utf8);
+
 }  // namespace dimmscope

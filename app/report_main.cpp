@@ -2,6 +2,7 @@
 // scan, in the layout of the export files, with each module's details if
 // asked; or the whole scan as JSON.
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -50,11 +51,47 @@ const char kUsage[] =
     "  DIMMSCOPE_SMBIOS     an SMBIOS table dump to read, unless --smbios names one\n"
     "\n"
     "On Linux the memory modules come from the firmware's SMBIOS tables, which\n"
-    "only root may read.\n";
+    "only root may read.\n"
+    "\n"
+    "Exit status:\n"
+    "  0  the report was printed\n"
+    "  1  nothing usable was read (the error is on standard error), or the\n"
+    "     report could not be written\n"
+    "  2  a wrong option\n"
+    "  3  a partial report: the scan failed part way, but read a module or a\n"
+    "     memory array (slots, maximum); what it read is printed, the error is\n"
+    "     on standard error (and in the JSON's errors)\n";
+
+// The text with every control byte (below 20h, and 7Fh) written as \xHH:
+// locators and file names come from inventory files and firmware, and an
+// escape sequence among them must not reach the terminal.
+std::string Printable(const std::string& text) {
+  std::string out;
+  char escaped[8];
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+    } else {
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    }
+  }
+  return out;
+}
+
+void Say(const std::string& message) { std::fprintf(stderr, "dimmscope-report: %s\n", Printable(message).c_str()); }
 
 int Fail(const std::string& message, int code) {
-  std::fprintf(stderr, "dimmscope-report: %s\n", message.c_str());
+  Say(message);
   return code;
+}
+
+// Writes all of `text` on standard output: 0, or 1 with the reason told (a
+// full disk): a large text bypasses the stdio buffer, so each write is checked.
+int Write(const std::string& text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0) return 0;
+  return Fail(std::string("cannot write to standard output: ") + std::strerror(errno), 1);
 }
 
 // The value of an option given as "--name VALUE" or "--name=VALUE": true
@@ -123,8 +160,7 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
+      return Write(kUsage);
     }
     if (arg == "--jedec" || arg == "--details") {
       (arg == "--jedec" ? jedecNames : details) = true;
@@ -171,14 +207,14 @@ int main(int argc, char** argv) {
     }
   } catch (const EInventoryAccessDenied& error) {
     // One plain line: the user has only to run it again as root.
-    std::fprintf(stderr, "%s\n", error.what());
+    std::fprintf(stderr, "%s\n", Printable(error.what()).c_str());
     return 1;
   } catch (const EInventoryError& error) {
     return Fail(error.what(), 1);
   }
   // The same line the program logs when the firmware's tables stand in for WMI.
-  if (!sourceLine.empty()) std::fprintf(stderr, "%s\n", sourceLine.c_str());
-  for (const auto& note : notes) std::fprintf(stderr, "dimmscope-report: note: %s\n", note.c_str());
+  if (!sourceLine.empty()) std::fprintf(stderr, "%s\n", Printable(sourceLine).c_str());
+  for (const auto& note : notes) Say("note: " + note);
 
   if (!savePath.empty()) {
     try {
@@ -194,14 +230,21 @@ int main(int argc, char** argv) {
   }
 
   const TSlotScanModel model = ScanSlotModel();
-  for (const auto& note : model.Notes) std::fprintf(stderr, "dimmscope-report: note: %s\n", note.c_str());
-  if (model.Error) return Fail("the memory scan failed: " + *model.Error, 1);
+  for (const auto& note : model.Notes) Say("note: " + note);
+  // A scan that failed is partial when it read a module or a memory array
+  // (one that gives slots or a maximum): what it read is printed as the scan
+  // left it, as the window shows it before the error. With nothing read it
+  // is a failure, and only the error is told.
+  const bool readSome = !model.Modules.empty() || model.Slots > 0 || model.MaxGB > 0;
+  if (model.Error && !readSome) return Fail("the memory scan failed: " + *model.Error, 1);
+  if (model.Error) Say("the memory scan failed in part: " + *model.Error);
 
   std::string out;
   if (json) {
     out = ScanJson(model, SourceKind(source));
   } else {
-    out = *model.SlotsText + "\r\n" + *model.CurMemText + "\r\n" + *model.MaxMemText + "\r\n\r\n";
+    for (const auto& text : SystemInfoTexts(model)) out += text + "\r\n";
+    out += "\r\n";
     std::array<TExportPanel, kSlotPanels> panels = ExportPanels(model);
     for (std::size_t k = 0; k < panels.size(); ++k) {
       TSlotRows& rows = panels[k].Rows;
@@ -219,6 +262,6 @@ int main(int argc, char** argv) {
     if (!summary.empty()) out += "\r\n" + summary + "\r\n";
   }
   SetBinaryStdout();
-  std::fwrite(out.data(), 1, out.size(), stdout);
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  const int written = Write(out);
+  return written != 0 ? written : model.Error ? 3 : 0;
 }

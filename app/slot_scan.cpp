@@ -19,7 +19,10 @@ constexpr std::int64_t kKilobytesPerGB = 1048576;
 // far from any total an int64 sum could overflow on.
 constexpr std::int64_t kMaxInstalledBytes = 1LL << 52;
 
-void AddError(TSlotScanModel& m, const std::string& error) { m.Error = m.Error ? *m.Error + "; " + error : error; }
+void AddError(TSlotScanModel& m, const std::string& error) {
+  m.Error = m.Error ? *m.Error + "; " + error : error;
+  m.Errors.push_back(error);
+}
 
 // A failed load counts as no instance for the panels, but is the scan's
 // error: the report and the window say so rather than show an empty machine.
@@ -86,6 +89,7 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
     if (modules.Capacity >= 0 && modules.Capacity <= kMaxInstalledBytes - m.InstalledBytes) {
       m.InstalledBytes += modules.Capacity;
     } else {
+      m.ImpossibleCapacities.push_back(m.Modules.size() - 1);
       m.Notes.push_back("Module #" + std::to_string(i) + " (" + modules.DeviceLocator + "): Capacity of " +
                         std::to_string(modules.Capacity) + " bytes is impossible, left out of Current memory");
       m.LogLines.push_back(m.Notes.back());
@@ -111,6 +115,11 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
 }
 
 }  // namespace
+
+std::array<std::string, 3> SystemInfoTexts(const TSlotScanModel& model) {
+  return {model.SlotsText.value_or("Number of slots :"), model.CurMemText.value_or("Current memory :"),
+          model.MaxMemText.value_or("Maximum memory :")};
+}
 
 bool HasModel(const TSlotRows& rows) {
   return rows.size() > static_cast<std::size_t>(kModelRow) && !TrimControls(rows[kModelRow].second).empty();

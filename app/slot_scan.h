@@ -62,8 +62,12 @@ struct TSlotScanModel {
   // A class that could not be loaded (the scan went on as if it had no
   // instance) or the exception that ended the scan; both, separated by "; ".
   std::optional<std::string> Error;
+  std::vector<std::string> Errors;  // the same, one a text
   // Every module read, in the query's order, the first four those of the panels.
   std::vector<TModuleFacts> Modules;
+  // The indexes in Modules of those whose capacity is impossible (left out
+  // of InstalledBytes and named in Notes).
+  std::vector<std::size_t> ImpossibleCapacities;
 
   // Totals of the scan.
   std::uint16_t MostArrayDevices = 0;  // D: decides the enabled slot groups
@@ -78,6 +82,10 @@ TSlotScanModel ScanSlotModel(TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
                              const TSlotLayout& layout = TSlotLayout{});
 // Creates both records (which query WMI) and scans them.
 TSlotScanModel ScanSlotModel(const TSlotLayout& layout = TSlotLayout{});
+
+// The three System Info. texts (slots, current and maximum memory) as the
+// window shows them: a label the scan never reached keeps its text without a figure.
+std::array<std::string, 3> SystemInfoTexts(const TSlotScanModel& model);
 
 // Yes when the Model row, less surrounding white space, is not empty.
 bool HasModel(const TSlotRows& rows);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The report's command line and sources: help, option errors, unreadable
-# inventories, dumps and SMBIOS table folders (tests/cases/report_cli.txt),
-# each failure in one line.
+# inventories, dumps and SMBIOS table folders, partial scans, full disks
+# (tests/cases/report_cli.txt), each failure in one line.
 # Usage: report_cli.sh REPORT
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -13,7 +13,7 @@ failures=0 cases=0
 check() {  # description, exit status, pattern of the one line on stderr ("": anything), command...
   local what=$1 status=$2 pattern=$3 err actual
   shift 3
-  err=$("$@" 2>&1 >/dev/null)
+  err=$("$@" 2>&1 >"${output:-/dev/null}")
   actual=$?
   [ "$actual" = "$status" ] && { [ -z "$pattern" ] || { grep -qE "$pattern" <<<"$err" && [ "$(wc -l <<<"$err")" = 1 ]; }; } &&
     return
@@ -22,7 +22,7 @@ check() {  # description, exit status, pattern of the one line on stderr ("": an
 }
 unset DIMMSCOPE_SMBIOS DIMMSCOPE_DMI_TABLES
 export DIMMSCOPE_INVENTORY="$here/fixtures/scan/one_module_two_slots.ini"
-while IFS='|' read -r what status pattern environment arguments; do
+while IFS='|' read -r what status pattern environment arguments output; do
   check "$what" "$status" "$pattern" env $environment "$report" $arguments
   cases=$((cases + 1))
 done < <(grep -v '^#' "$here/cases/report_cli.txt" | sed -E "s/ *[|] */|/g; s#@work#$work#g; s#@fixtures#fixtures#g")

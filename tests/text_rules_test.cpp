@@ -1,6 +1,6 @@
 // The cases of tests/cases/text_rules.txt: update replies, inventory reals,
-// manufacturer texts, size-unit labels and links-file addresses at the edges
-// of their rules.
+// manufacturer texts, size-unit labels, links-file addresses and JSON strings
+// at the edges of their rules.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 
 #include "app/main_commands.h"
 #include "app/memory_names.h"
+#include "app/report_json.h"
 #include "support/text_helpers.h"
 #include "tests/case_table.h"
 #include "tests/scratch_folder.h"
@@ -56,7 +57,7 @@ std::string Unit(const std::string& Label) {
 
 TEST(TextRules, EveryCaseOfTheTable) {
   const std::map<std::string, std::function<std::string(const std::string&)>> kinds = {
-      {"reply", Reply}, {"real", Real}, {"maker", ManufacturerName}, {"unit", Unit}, {"link", Link}};
+      {"reply", Reply}, {"real", Real}, {"maker", ManufacturerName}, {"unit", Unit}, {"link", Link}, {"json", JsonString}};
   for (const auto& c : testing::CaseTable("text_rules.txt")) {
     ASSERT_TRUE(c.Fields.size() == 3 && kinds.count(c[0])) << c.Where;
     EXPECT_EQ(kinds.at(c[0])(c[1]), c[2]) << c.Where;
