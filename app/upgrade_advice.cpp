@@ -225,12 +225,14 @@ void MismatchLines(const TMemory& memory, TUpgradeAdvice& advice) {
 // The module most likely to pair with an installed one: one whose kind
 // (size, rating, part) lacks a partner, else the first.
 std::string PairLine(const TMemory& memory) {
-  const char* const kLikely = " (likely, not certain: the channel layout needs a driver to read).";
+  const char* const kLikely = " (likely, not certain: only a driver can read the channel layout).";
   if (memory.Socketed.empty()) {
-    if (memory.SolderedBytes == 0) return "";
+    // No module pairs with LPDDR, which only comes soldered.
+    const bool lowPower = Common(memory.Soldered, ModuleGeneration, std::string()).rfind("LPDDR", 0) == 0;
+    if (memory.SolderedBytes == 0 || lowPower) return "";
     const std::uint32_t speed = Common(
         memory.Soldered, [](const TModuleFacts& m) { return ReadSpeeds(m).Rated; }, 0u);
-    return "The module that pairs with the soldered memory: " + SizeText(memory.SolderedBytes) +
+    return "Best pairing: a module like the soldered memory, " + SizeText(memory.SolderedBytes) +
            (speed != 0 ? ", " + Speed(speed) : "") + kLikely;
   }
   const auto kind = [](const TModuleFacts& m) {
@@ -257,7 +259,7 @@ std::string PairLine(const TMemory& memory) {
   const std::string which = same == socketed.size() && same > 1 ? "the installed ones"
                             : slot.empty()                      ? "the installed one"
                                                                 : "the one in " + slot;
-  return "The module that pairs with " + which + ": " + SizeText(static_cast<std::uint64_t>(alone->Capacity)) +
+  return "Best pairing: a module like " + which + ", " + SizeText(static_cast<std::uint64_t>(alone->Capacity)) +
          (speed != 0 ? ", " + Speed(speed) : "") + (part.empty() ? "" : ", part number " + part) + kLikely;
 }
 
