@@ -265,7 +265,10 @@ std::string PairLine(const TMemory& memory) {
 
 std::string LiveLine(const TMemory& memory, const TLiveMemory& live) {
   const std::uint64_t installed = live.FirmwareInstalledBytes.value_or(memory.Bytes);
-  if (installed == 0 || !live.UsableBytes || *live.UsableBytes == 0 || *live.UsableBytes > installed) return "";
+  // Past 4 PiB (52 address bits) a figure is no memory, and its sums overflow.
+  if (installed == 0 || installed > (1ULL << 52) || !live.UsableBytes || *live.UsableBytes == 0 ||
+      *live.UsableBytes > installed)
+    return "";
   const std::uint64_t usable = *live.UsableBytes;
   std::string line = SizeText(installed) + " installed, " + SizeText(usable) + " usable";
   // Without the firmware's figure the system's own share is in the gap too.
