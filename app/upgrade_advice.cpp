@@ -398,6 +398,8 @@ TUpgradeAdvice UpgradeAdvice(const TSlotScanModel& model, const std::optional<TL
     const std::string line = LiveLine(memory, *live);
     if (!line.empty()) advice.Lines.push_back(line);
   }
+  // The dialog and the report never show an empty answer.
+  if (advice.Lines.empty()) advice.Lines.push_back("The firmware tells too little of the memory for any advice.");
   return advice;
 }
 
