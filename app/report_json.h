@@ -3,16 +3,21 @@
 // numbers, unknown values null, keys always present and in a fixed order.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/slot_scan.h"
+#include "app/upgrade_advice.h"
 
 namespace dimmscope {
 
 // `source` says where the inventory came from: "wmi", "firmware-tables",
 // "smbios-dump" or "inventory-file". The text is UTF-8, non-ASCII characters
-// escaped, lines ended by LF.
-std::string ScanJson(const TSlotScanModel& model, const std::string& source);
+// escaped, lines ended by LF. `live` is the running system's memory, for the
+// advice's installed-against-usable line; none for an inventory of another
+// machine.
+std::string ScanJson(const TSlotScanModel& model, const std::string& source,
+                     const std::optional<TLiveMemory>& live = std::nullopt);
 
 // A UTF-8 text as a quoted JSON string, every character outside printable
 // ASCII escaped; a byte that starts no valid UTF-8 sequence stands for the

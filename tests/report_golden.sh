@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the report on every fixture inventory in each format, and with
-# --details: the output must equal tests/golden byte for byte (an inventory
+# Runs the report on every fixture inventory in each format, with --details
+# and with --advice: the output must equal tests/golden byte for byte (an inventory
 # named failed_* reads in part: exit status 3), and the inventory it saves
 # (--save-inventory) must report the same and save the same again when
 # replayed. The JSON of every golden file (the SMBIOS dumps' too) and of every
@@ -27,9 +27,9 @@ replay() {
 command=("$@")
 for inventory in "$here"/fixtures/samples/*.ini "$here"/fixtures/scan/*.ini; do
   name=$(basename "$inventory" .ini)
-  for format in text csv details json; do
+  for format in text csv details advice json; do
     golden="$here/golden/$name.$format" options="--format $format"
-    [ $format = details ] && options=--details
+    [ $format = details ] || [ $format = advice ] && options=--$format
     DIMMSCOPE_INVENTORY="$inventory" "$@" $options --save-inventory "$work/saved.ini" >"$work/first" 2>/dev/null
     status=$? expected=0
     [[ $name = failed_* ]] && expected=3
