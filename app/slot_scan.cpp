@@ -107,6 +107,7 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
     m.Panels[static_cast<std::size_t>(i)].Rows = std::move(rows);
     m.Panels[static_cast<std::size_t>(i)].Manufacturer = modules.Manufacturer;
   }
+  m.ModulesComplete = modules.CollectionCount() >= 0;
 
   for (int k = 0; k < kSlotPanels; ++k) {
     TSlotPanelModel& panel = m.Panels[static_cast<std::size_t>(k)];

@@ -65,6 +65,9 @@ struct TSlotScanModel {
   std::vector<std::string> Errors;  // the same, one a text
   // Every module read, in the query's order, the first four those of the panels.
   std::vector<TModuleFacts> Modules;
+  // Whether Modules holds every module the class lists: not when its load
+  // failed or the scan ended before the last one.
+  bool ModulesComplete = false;
   // The indexes in Modules of those whose capacity is impossible (left out
   // of InstalledBytes and named in Notes).
   std::vector<std::size_t> ImpossibleCapacities;

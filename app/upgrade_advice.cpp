@@ -298,12 +298,19 @@ TUpgradeAdvice UpgradeAdvice(const TSlotScanModel& model, const std::optional<TL
   const TMemory memory = SortModules(model);
   const auto used = static_cast<std::int64_t>(memory.All.size());
   const auto soldered = static_cast<std::int64_t>(memory.Soldered.size());
-  advice.Used = used;
-  advice.Soldered = soldered;
+  if (model.ModulesComplete) {
+    advice.Used = used;
+    advice.Soldered = soldered;
+  }
 
   // Slots. A count of 0, or one below the modules it holds, is no count.
   const std::int64_t slots = model.Slots - memory.FirmwareStorage;
-  if (model.Slots > 0 && slots > 0 && slots >= used && used == 0) {
+  if (!model.ModulesComplete) {
+    // Modules the scan never reached may fill any slot: no count of them,
+    // and nothing said of a free slot.
+    if (model.Slots > 0 && slots > 0) advice.Slots = slots;
+    advice.Lines.push_back("Not every module could be read, so which slots are free is unknown.");
+  } else if (model.Slots > 0 && slots > 0 && slots >= used && used == 0) {
     // A running machine holds memory: a firmware that lists none leaves
     // unknown which slots are free.
     advice.Slots = slots;
@@ -334,8 +341,12 @@ TUpgradeAdvice UpgradeAdvice(const TSlotScanModel& model, const std::optional<TL
   if (model.MaximumBytes && *model.MaximumBytes > 0) {
     const auto maximum = static_cast<std::uint64_t>(*model.MaximumBytes);
     advice.FirmwareMaximumBytes = *model.MaximumBytes;
-    advice.MaximumBelowInstalled = *model.MaximumBytes < model.InstalledBytes;
-    if (*advice.MaximumBelowInstalled) {
+    // Modules never read would only add to what is installed: below stays
+    // below, but "not below" is known only of the whole.
+    if (*model.MaximumBytes < model.InstalledBytes || model.ModulesComplete) {
+      advice.MaximumBelowInstalled = *model.MaximumBytes < model.InstalledBytes;
+    }
+    if (advice.MaximumBelowInstalled.value_or(false)) {
       advice.Lines.push_back("The firmware gives a maximum of " + SizeText(maximum) + ", less than the " +
                              SizeText(static_cast<std::uint64_t>(model.InstalledBytes)) +
                              " installed: that figure is wrong; the board's manual has the true maximum.");
