@@ -68,7 +68,7 @@ TEST_F(RunLogTest, EntriesSurviveAFolderInTheWay) {
 TEST_F(RunLogTest, WithAFlushRequestEntriesWaitForTheFlushWhichIsAskedForOnce) {
   TRunLog log = Log();
   int requests = 0;
-  log.SetFlushRequest([&requests] { ++requests; });
+  log.SetFlushRequest([&requests] { return ++requests > 0; });
   log.Add("first", LogInfo);
   log.Add("second", LogInfo);
   EXPECT_EQ(requests, 1);
@@ -82,6 +82,17 @@ TEST_F(RunLogTest, WithAFlushRequestEntriesWaitForTheFlushWhichIsAskedForOnce) {
   EXPECT_EQ(requests, 2);
   log.Flush();
   EXPECT_EQ(FileContents(path_), Line("Info", "third") + Line("Info", "second") + Line("Info", "first"));
+}
+
+TEST_F(RunLogTest, AFlushRequestThatFailsWritesAtOnceAndTheNextEntryAsksAgain) {
+  TRunLog log = Log();
+  int requests = 0;
+  log.SetFlushRequest([&requests] { return ++requests < 0; });
+  log.Add("first", LogInfo);
+  EXPECT_EQ(FileContents(path_), Line("Info", "first"));
+  log.Add("second", LogInfo);
+  EXPECT_EQ(requests, 2);
+  EXPECT_EQ(FileContents(path_), Line("Info", "second") + Line("Info", "first"));
 }
 
 TEST_F(RunLogTest, TheStampHasTwoDigitsForEveryPartAndTheLocaleTimeSeparator) {
