@@ -693,7 +693,7 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
       result = TRUE;
       return true;
     case WM_ENDSESSION:
-      if (log_) log_->Flush();
+      if (log_) log_->Flush();  // before the process may be ended
       result = 0;
       return true;
     case WM_TIMER:

@@ -5,9 +5,7 @@
 // over a tick) | menu SECONDS | click ID | command ID | msgbox SECONDS (prints
 // the next message box, presses its first button, waits until it is gone) |
 // reactivate | close | sendactivate EXE SECONDS (starts EXE in the background,
-// sends it its first activation, tells how its start-up ran) | facts (the
-// machine's, for the log's header) | endsession ID (command ID, then the
-// session's end).
+// sends it its first activation, tells how its start-up ran) | facts | endsession ID.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -236,8 +234,7 @@ double LabelBytes(const std::string& Text) {
 }
 
 // Over one tick: how far the graph's picture moved, how far its newest trace
-// point lies from the memory load, how far "Used :" and "Total :" lie from the
-// status then.
+// point lies from the memory load, how far "Used :" and "Total :" lie from it.
 int Memory(HWND main) {
   const HWND scope = FindControl(main, dimmscope::IdScope);
   RECT r{};
@@ -275,59 +272,40 @@ int Memory(HWND main) {
   return 0;
 }
 
-// What the log's header states, as this process finds it: the version the
-// system itself reports (which no compatibility setting changes), and
-// whether the user's token counts as the Administrators group.
+// The log header's facts as this process finds them: the version the system
+// itself reports (no compatibility setting changes it), the user an administrator.
 int Facts() {
   RTL_OSVERSIONINFOW version{};
   version.dwOSVersionInfoSize = sizeof version;
-  using TRtlGetVersion = LONG(WINAPI*)(RTL_OSVERSIONINFOW*);
-  const auto get = reinterpret_cast<TRtlGetVersion>(
+  const auto get = reinterpret_cast<LONG(WINAPI*)(RTL_OSVERSIONINFOW*)>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
   if (get == nullptr || get(&version) != 0) return std::puts("FAIL no version"), 1;
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID admins = nullptr;
-  BOOL admin = FALSE;
-  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                &admins) ||
-      !CheckTokenMembership(nullptr, admins, &admin)) {
-    return std::puts("FAIL no group membership"), 1;
-  }
-  FreeSid(admins);
-  std::printf("windows %lu.%lu\nadministrator %s\n", version.dwMajorVersion, version.dwMinorVersion,
-              admin ? "Yes" : "No");
-  return 0;
+  return std::printf("windows %lu.%lu\nadministrator %s\n", version.dwMajorVersion, version.dwMinorVersion,
+                     IsUserAnAdmin() ? "Yes" : "No") < 0;
 }
 
-// The session ends right after an action: with the program's thread held,
-// the action's command, WM_QUERYENDSESSION and WM_ENDSESSION are sent (they
-// come before any posted message) and a WM_QUIT posted, which ends its loop
-// and the process before what the action posted, as the end of the session
-// does. Prints the answer to WM_QUERYENDSESSION.
+// The session ends right after command Id: with the program's thread held, the
+// command, WM_QUERYENDSESSION (its answer printed) and WM_ENDSESSION are sent,
+// which come before any posted message, and WM_QUIT is posted, which ends the
+// loop and the process before anything the command posts.
 LRESULT queryAnswer = -1;
 void CALLBACK Answered(HWND, UINT, ULONG_PTR, LRESULT result) { queryAnswer = result; }
-int EndSession(HWND main, int command) {
+int EndSession(HWND main, int Id) {
   DWORD pid = 0;
-  const DWORD thread = GetWindowThreadProcessId(main, &pid);
-  const HANDLE held = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread);
+  const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(main, &pid));
   const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-  if (held == nullptr || process == nullptr || SuspendThread(held) == static_cast<DWORD>(-1)) {
-    return std::puts("FAIL cannot hold the program"), 1;
-  }
-  SendNotifyMessageA(main, WM_COMMAND, command, 0);
+  if (process == nullptr || thread == nullptr || SuspendThread(thread) == static_cast<DWORD>(-1)) return 1;
+  SendNotifyMessageA(main, WM_COMMAND, Id, 0);
   SendMessageCallbackA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &Answered, 0);
   SendNotifyMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   PostMessageA(main, WM_QUIT, 0, 0);
-  ResumeThread(held);
-  CloseHandle(held);
+  ResumeThread(thread);
   const bool ended = Within("20", [&] {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     return WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && queryAnswer != -1;
   });
-  CloseHandle(process);
-  std::printf("query answered %ld\n", static_cast<long>(queryAnswer));
-  return ended ? 0 : (std::puts("FAIL the program did not end"), 1);
+  return std::printf("query answered %ld, %s\n", static_cast<long>(queryAnswer), ended ? "ended" : "running") < 0;
 }
 
 // The shown popup menu, one letter a row of pixels, top down (menus cannot be
