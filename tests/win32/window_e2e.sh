@@ -228,7 +228,7 @@ stop
 
 # Registered as installed; the session ends right after an update check.
 "$loader" reg add "$uninstall" /v DisplayName /d 'orvel studio dimmscope 9.9' /f >/dev/null
-start installed window/installed.ini || exit 1
+start installed window/installed.ini "sole argument" || exit 1
 expect dump
 expect header
 poll 10 replies 1
