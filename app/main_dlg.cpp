@@ -387,11 +387,12 @@ void TMainDlg::AppEvtActivate() {
   // 4. The banner always paints its own dark colour (TPanelWindow).
   // 5. The log, in the data folder. Its entries of one turn of the message
   // loop are written together, when the loop comes to the posted message:
-  // before the program waits for input again, modal loops included.
+  // before the program waits for input again, modal loops included. A full
+  // message queue refuses the post: the log then writes at once.
   dataFolder_ = GetDataFolder(programPath_, title);
   log_ = std::make_unique<TRunLog>(DataFile(dataFolder_, title + ".log"), 10000, false);
   const HWND window = handle_;
-  log_->SetFlushRequest([window] { PostMessageA(window, kFlushLogMessage, 0, 0); });
+  log_->SetFlushRequest([window] { return PostMessageA(window, kFlushLogMessage, 0, 0) != FALSE; });
   // 6. Its header.
   log_->Add("Starting", LogInfo);
   log_->Add(AnsiFromUtf8(programPath_), LogInfo);
@@ -684,6 +685,15 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
       return true;
     case kFlushLogMessage:
       if (log_) log_->Flush();
+      result = 0;
+      return true;
+    // The session may end without another turn of the loop: the process can
+    // be ended as soon as WM_ENDSESSION returns, before the posted flush.
+    case WM_QUERYENDSESSION:
+      result = TRUE;
+      return true;
+    case WM_ENDSESSION:
+      if (log_) log_->Flush();  // before the process may be ended
       result = 0;
       return true;
     case WM_TIMER:

@@ -73,7 +73,7 @@ void TRunLog::Add(const std::string& Text, std::int32_t Level) {
   }
   if (unwritten_) return;  // the flush already asked for writes this one too
   unwritten_ = true;
-  flushRequest_();
+  if (!flushRequest_()) Flush();
 }
 
 void TRunLog::Flush() {

@@ -44,7 +44,9 @@ class TRunLog {
   void Flush();
   // Called when an entry arrives and the file holds all earlier ones: the
   // owner arranges the Flush that writes it (and whatever follows it first).
-  void SetFlushRequest(std::function<void()> Request) { flushRequest_ = std::move(Request); }
+  // A request that answers false arranged nothing: the file is written at
+  // once, and the next entry asks again.
+  void SetFlushRequest(std::function<bool()> Request) { flushRequest_ = std::move(Request); }
   // Opens the file with the program associated with it; failures are silent.
   void OpenFile() const;
 
@@ -62,7 +64,7 @@ class TRunLog {
   std::int32_t maxLines_;
   bool verbose_;
   TLocalClock clock_;
-  std::function<void()> flushRequest_;
+  std::function<bool()> flushRequest_;
   bool unwritten_ = false;  // entries added since the file was last written
 };
 

@@ -65,10 +65,10 @@ TEST_F(RunLogTest, EntriesSurviveAFolderInTheWay) {
   EXPECT_EQ(FileContents(path_), Line("Info", "writable again") + Line("Error", "while blocked"));
 }
 
-TEST_F(RunLogTest, WithAFlushRequestEntriesWaitForTheFlushWhichIsAskedForOnce) {
+TEST_F(RunLogTest, WithAFlushRequestEntriesWaitForTheFlushWhichIsAskedForOnceOrWrittenAtOnceIfRefused) {
   TRunLog log = Log();
   int requests = 0;
-  log.SetFlushRequest([&requests] { ++requests; });
+  log.SetFlushRequest([&requests] { return ++requests > 0; });
   log.Add("first", LogInfo);
   log.Add("second", LogInfo);
   EXPECT_EQ(requests, 1);
@@ -82,6 +82,11 @@ TEST_F(RunLogTest, WithAFlushRequestEntriesWaitForTheFlushWhichIsAskedForOnce) {
   EXPECT_EQ(requests, 2);
   log.Flush();
   EXPECT_EQ(FileContents(path_), Line("Info", "third") + Line("Info", "second") + Line("Info", "first"));
+  log.SetFlushRequest([] { return false; });  // refused: each entry written at once
+  log.Add("fourth", LogInfo);
+  EXPECT_EQ(FileContents(path_).find(Line("Info", "fourth")), 0u);
+  log.Add("fifth", LogInfo);
+  EXPECT_EQ(FileContents(path_).find(Line("Info", "fifth") + Line("Info", "fourth")), 0u);
 }
 
 TEST_F(RunLogTest, TheStampHasTwoDigitsForEveryPartAndTheLocaleTimeSeparator) {

@@ -5,7 +5,7 @@
 // over a tick) | menu SECONDS | click ID | command ID | msgbox SECONDS (prints
 // the next message box, presses its first button, waits until it is gone) |
 // reactivate | close | sendactivate EXE SECONDS (starts EXE in the background,
-// sends it its first activation, tells how its start-up ran).
+// sends it its first activation, tells how its start-up ran) | facts | endsession ID.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -234,7 +234,7 @@ double LabelBytes(const std::string& Text) {
 }
 
 // Over one tick: how far the graph's picture moved, how far its newest trace
-// point lies from the memory load, how far "Used :" lies from the status then.
+// point lies from the memory load, how far "Used :" and "Total :" lie from it.
 int Memory(HWND main) {
   const HWND scope = FindControl(main, dimmscope::IdScope);
   RECT r{};
@@ -262,11 +262,50 @@ int Memory(HWND main) {
     if (after[y * width + width - 1] == 0x00FF00) off = std::min(off, std::abs(y - loadY));
   }
   std::printf("scope shift=%s trace off by %dpx\n", shift < 4 ? std::to_string(shift).c_str() : "none", off);
-  const std::string used = Text(FindControl(main, dimmscope::IdPhyusedLbl));
   const double total = static_cast<double>(status.ullTotalPhys);
-  std::printf("%s off by %.0f%%\n", used.c_str(),
-              std::fabs(LabelBytes(used) - total + static_cast<double>(status.ullAvailPhys)) * 100 / total);
+  const auto labelOff = [&](int id, double bytes) {
+    const std::string text = Text(FindControl(main, id));
+    std::printf("%s off by %.0f%%\n", text.c_str(), std::fabs(LabelBytes(text) - bytes) * 100 / total);
+  };
+  labelOff(dimmscope::IdPhyusedLbl, total - static_cast<double>(status.ullAvailPhys));
+  labelOff(dimmscope::IdPhytotLbl, total);
   return 0;
+}
+
+// The log header's facts as this process finds them: the version the system
+// itself reports (no compatibility setting changes it), the user an administrator.
+int Facts() {
+  RTL_OSVERSIONINFOW version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  const auto get = reinterpret_cast<LONG(WINAPI*)(RTL_OSVERSIONINFOW*)>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+  if (get == nullptr || get(&version) != 0) return std::puts("FAIL no version"), 1;
+  return std::printf("windows %lu.%lu\nadministrator %s\n", version.dwMajorVersion, version.dwMinorVersion,
+                     IsUserAnAdmin() ? "Yes" : "No") < 0;
+}
+
+// The session ends right after command Id: with the program's thread held, the
+// command, WM_QUERYENDSESSION (its answer printed) and WM_ENDSESSION are sent,
+// which come before any posted message, and WM_QUIT is posted, which ends the
+// loop and the process before anything the command posts.
+LRESULT queryAnswer = -1;
+void CALLBACK Answered(HWND, UINT, ULONG_PTR, LRESULT result) { queryAnswer = result; }
+int EndSession(HWND main, int Id) {
+  DWORD pid = 0;
+  const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(main, &pid));
+  const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+  if (process == nullptr || thread == nullptr || SuspendThread(thread) == static_cast<DWORD>(-1)) return 1;
+  SendNotifyMessageA(main, WM_COMMAND, Id, 0);
+  SendMessageCallbackA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, &Answered, 0);
+  SendNotifyMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  PostMessageA(main, WM_QUIT, 0, 0);
+  ResumeThread(thread);
+  const bool ended = Within("20", [&] {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    return WaitForSingleObject(process, 0) == WAIT_OBJECT_0 && queryAnswer != -1;
+  });
+  return std::printf("query answered %ld, %s\n", static_cast<long>(queryAnswer), ended ? "ended" : "running") < 0;
 }
 
 // The shown popup menu, one letter a row of pixels, top down (menus cannot be
@@ -318,6 +357,8 @@ int main(int argc, char** argv) {
   if (command == "sendactivate" && arg != nullptr) return SendActivation(arg, argc > 3 ? argv[3] : nullptr);
   if (command == "memory") return Memory(main);
   if (command == "menu") return Menu(arg);
+  if (command == "facts") return Facts();
+  if (command == "endsession" && arg != nullptr) return EndSession(main, std::atoi(arg));
   if (command == "close") return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   return std::puts("FAIL unknown command"), 2;
 }

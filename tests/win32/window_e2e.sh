@@ -6,10 +6,12 @@
 # SOURCE COUNT PATTERN: COUNT lines ('+': one or more) of SOURCE match the
 # extended regex PATTERN ({port}, {version}: the server's, the build's; {wow64}:
 # Yes for an i686 exe, which runs under WoW64 here, else No; {now}: a stamp of
-# the last minute). SOURCE: dump (the main window as the driver prints it),
+# the last minute; {windows}, {administrator}: the machine's, as the driver
+# finds them). SOURCE: dump (the main window as the driver prints it),
 # about (the About dialog), log (oldest first, tabs as '|'), header
 # ("N|text"), opened, box (a message box), memory, menu (while a check runs),
-# server (update requests). A case fails without its table, on a row of a
+# server (update requests), logoff (the session's end, then the log). A case
+# fails without its table, on a row of a
 # source it never checks or naming a missing control. Every wait is bounded.
 # Usage: window_e2e.sh PREFIX DIMMSCOPE_EXE DRIVER_EXE ARTEFACT_DIR VERSION
 set -uo pipefail
@@ -47,6 +49,7 @@ for ext in txt csv log; do
   "$loader" reg add "HKCR\\.$ext" /ve /d dimmscope_e2e /f >/dev/null
 done
 "$loader" reg add 'HKCR\dimmscope_e2e\shell\open\command' /ve /d 'winebrowser "%1"' /f >/dev/null
+uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\DimmscopeE2E'
 cleanup() {
   kill "${pids[@]}" 2>/dev/null
   # The prefix is shared with other tests: its file associations go back.
@@ -56,6 +59,7 @@ cleanup() {
   done
   "$loader" reg delete 'HKCR\dimmscope_e2e' /f >/dev/null 2>&1
   "$loader" reg delete 'HKCU\Software\Orvel Studio' /v Fesk /f >/dev/null 2>&1
+  "$loader" reg delete "$uninstall" /f >/dev/null 2>&1
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -70,6 +74,7 @@ ask() { python3 -c "import urllib.request, sys; print(urllib.request.urlopen(sys
 reply() { ask "__control?reply=$1" >/dev/null; }
 reply 0.0.0.1 || { echo "FAIL the test server does not answer"; exit 1; }
 
+facts=$(drive facts) || { echo "FAIL the driver found no facts: $facts"; exit 1; }
 data=$prefix/drive_c/users/$(id -un)/AppData/Roaming/Orvel\ Studio/Dimmscope
 show() {  # SOURCE: its text now
   case $1 in
@@ -93,6 +98,7 @@ misses() {  # SOURCE FILE: the rows for SOURCE that FILE does not meet
     pattern=${pattern//\{version\}/$version}
     pattern=${pattern//\{wow64\}/$wow64}
     pattern=${pattern//\{now\}/($now)}
+    while read -r name value; do pattern=${pattern//\{$name\}/${value//./\\.}}; done <<<"$facts"
     got=$(grep -Ec -- "$pattern" "$2")
     [ "$count" = "$got" ] || { [ "$count" = + ] && [ "$got" -gt 0 ]; } || echo "$got lines, not $count, match $pattern"
     [[ $1 =~ ^(dump|about)$ && $pattern =~ ^\^(control|row|column|cut)\ ([^ ]+) ]] &&
@@ -219,6 +225,17 @@ box "no message box for the module class that could not be loaded"
 expect dump
 expect log
 stop
+
+# Registered as installed; the session ends right after an update check.
+"$loader" reg add "$uninstall" /v DisplayName /d 'orvel studio dimmscope 9.9' /f >/dev/null
+start installed window/installed.ini "sole argument" || exit 1
+expect dump
+expect header
+poll 10 replies 1
+drive endsession 204 > "$work/logoff"
+show log >> "$work/logoff"
+expect logoff
+"$loader" reg delete "$uninstall" /f >/dev/null
 
 # ---------------------------------------------------------------------------
 # The bundled sample: its labels inside their groups (a wider font cuts them off).
