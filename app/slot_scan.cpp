@@ -18,6 +18,8 @@ constexpr std::int64_t kKilobytesPerGB = 1048576;
 // take the installed total past it is a misreading, not memory; it is also
 // far from any total an int64 sum could overflow on.
 constexpr std::int64_t kMaxInstalledBytes = 1LL << 52;
+// SMBIOS's MaxCapacity value that defers to the extended maximum (kilobytes).
+constexpr std::uint32_t kExtendedMaxCapacity = 0x80000000u;
 
 void AddError(TSlotScanModel& m, const std::string& error) { m.Error = m.Error ? *m.Error + "; " + error : error; }
 
@@ -61,14 +63,20 @@ void LogModule(std::vector<std::string>& log, std::int32_t i, const TWin32_Physi
 void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemoryArray& arrays,
           const TSlotLayout& layout) {
   const std::int32_t arrayCount = InstanceCount(m, arrays);
+  bool maximumKnown = arrayCount > 0;
+  std::int64_t maximumBytes = 0;
   for (std::int32_t i = 0; i < arrayCount; ++i) {
     arrays.SetCollectionIndex(i);
     m.Slots += arrays.MemoryDevices;
     m.MaxGB += arrays.MaxCapacity / kKilobytesPerGB;
+    // At most 256 arrays of under 4 TiB each: far below the int64 range.
+    maximumKnown = maximumKnown && arrays.MaxCapacity != 0 && arrays.MaxCapacity != kExtendedMaxCapacity;
+    maximumBytes += static_cast<std::int64_t>(arrays.MaxCapacity) * 1024;
     // Many machines list a one-device flash or ROM array after the memory's
     // own: the largest array gives the sockets the panels stand for.
     if (arrays.MemoryDevices > m.MostArrayDevices) m.MostArrayDevices = arrays.MemoryDevices;
   }
+  if (maximumKnown) m.MaximumBytes = maximumBytes;
   m.SlotsText = "Number of slots : " + std::to_string(m.Slots);
   m.MaxMemText = "Maximum memory : " + std::to_string(m.MaxGB) + " GB";
 

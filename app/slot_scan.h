@@ -69,6 +69,10 @@ struct TSlotScanModel {
   std::uint16_t MostArrayDevices = 0;  // D: decides the enabled slot groups
   std::int64_t Slots = 0;
   std::int64_t MaxGB = 0;
+  // The arrays' MaxCapacity summed, in bytes; unset when an array gives none
+  // (0, Null) or SMBIOS's 80000000h "see the extended field", which WMI passes
+  // on as 2 TB: the sum would understate or invent the maximum.
+  std::optional<std::int64_t> MaximumBytes;
   std::int64_t InstalledBytes = 0;  // modules of impossible capacity left out
 };
 

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "app/upgrade_advice.h"
 #include "tests/case_table.h"
 #include "tests/fake_wmi_provider.h"
 #include "wmi/inventory_file.h"
@@ -54,6 +55,40 @@ TEST(SlotScan, LogLinesShowTheRawValuesBesideTheShownOnes) {
             "Scanning slot #0|0\tSlot Name\tSODIMM;1\tA|0\tCapacity\t0 GB|0\tManufacturer\tN/A (Manufacturer00)|"
             "0\tModel\tPN;WITH;SEMICOLONS|0\tType\t21|0\tSpeed\t667|0\tType\tDDR2 / PC2-5336|0\tSerial#\t\xC9T\xC9|"
             "Scanning slot #1");
+}
+
+// The advice in short: slots/used/soldered/free, the maximum, what fits, the mismatches.
+std::string AdviceSummary(const TUpgradeAdvice& a) {
+  const auto n = [](const std::optional<std::int64_t>& v) { return v ? std::to_string(*v) : std::string("-"); };
+  std::string text = n(a.Slots) + "/" + n(a.Used) + "/" + n(a.Soldered) + "/" + n(a.Free) +
+                     " max=" + n(a.FirmwareMaximumBytes) + (a.MaximumBelowInstalled.value_or(false) ? " below" : "") +
+                     " fits=";
+  const auto& f = a.Fits;
+  text += f ? f->Generation + "," + f->FormFactor + "," + f->Buffering + "," + (f->Ecc ? *f->Ecc ? "ecc" : "no" : "") +
+                  "," + f->Voltage + "," + std::to_string(f->Speed)
+            : "-";
+  for (const auto& m : a.Mismatch) text += " " + m;
+  return text;
+}
+
+// Inventory | live figures (firmware's installed and usable bytes, "-" for
+// none) or "-" | summary | the lines joined by \n | the free slot's tip.
+TEST(UpgradeAdvice, Table) {
+  for (const auto& c : testing::CaseTable("upgrade_advice.txt", '|')) {
+    std::optional<TLiveMemory> live;
+    if (c[1] != "-") {
+      const auto figure = [](const std::string& v) {
+        return v == "-" ? std::nullopt : std::optional<std::uint64_t>(std::stoull(v));
+      };
+      live = TLiveMemory{figure(c[1].substr(0, c[1].find(' '))), figure(c[1].substr(c[1].find(' ') + 1))};
+    }
+    const TUpgradeAdvice a = UpgradeAdvice(Scan(c[0]), live);
+    std::string lines;
+    for (const auto& line : a.Lines) lines += (lines.empty() ? "" : "\n") + line;
+    EXPECT_EQ(AdviceSummary(a), c[2]) << c.Where;
+    EXPECT_EQ(lines, c[3]) << c.Where;
+    EXPECT_EQ(a.FreeSlotTip, c[4]) << c.Where;
+  }
 }
 
 TEST(ExportLayout, GapsAndShownListsWithoutRows) {
