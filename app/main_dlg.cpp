@@ -551,7 +551,7 @@ void TMainDlg::Upgradeadvice1Click() {
   // The running system's figures describe this computer, not an inventory file or dump.
   const bool live =
       inventorySource_ == TInventorySource::Platform || inventorySource_ == TInventorySource::FirmwareTables;
-  const std::optional<TLiveMemory> memory = live ? std::optional<TLiveMemory>(LiveMemory()) : std::nullopt;
+  const std::optional<TLiveMemory> memory = live ? std::optional<TLiveMemory>(TLiveMemory{}) : std::nullopt;  // KBLIVE
   adviceDlg_->ShowAdvice(UpgradeAdvice(scan_.value_or(TSlotScanModel{}), memory).Lines);
 }
 
@@ -565,6 +565,7 @@ void TMainDlg::SetFreeSlotTips(const std::string& Tip) {
     SendMessageA(freeSlotTips_, TTM_SETMAXTIPWIDTH, 0, 400);
   }
   for (int k = 0; k < kSlotPanels; ++k) {
+    if (!win::TWindow(Control(IdGetRam1 + k)).IsShown()) continue;  // only a free slot's button is offered
     TTTOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every comctl32 version
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
