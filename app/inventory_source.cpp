@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/inventory_capture.h"
+#include "support/memory_status.h"
 #include "support/system_info.h"
 #include "wmi/physical_memory.h"
 #include "wmi/replay_provider.h"
@@ -103,6 +104,18 @@ TInventorySource InstallInventoryProvider(const std::string& smbiosDump, std::ve
   if (line.empty()) return TInventorySource::Platform;
   if (sourceLine != nullptr) *sourceLine = line;
   return TInventorySource::FirmwareTables;
+}
+
+std::optional<TLiveMemory> LiveMemory(TInventorySource source) {
+  if (source != TInventorySource::Platform && source != TInventorySource::FirmwareTables) return std::nullopt;
+  TLiveMemory live;
+  live.FirmwareInstalledBytes = FirmwareInstalledBytes();
+  try {
+    live.UsableBytes = GetMemoryStatus().TotalPhys;
+  } catch (const std::exception&) {
+    // The advice leaves out what the system cannot tell.
+  }
+  return live;
 }
 
 }  // namespace dimmscope

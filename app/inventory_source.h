@@ -5,9 +5,11 @@
 // in for WMI when it cannot answer.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/upgrade_advice.h"
 #include "wmi/inventory_file.h"
 #include "wmi/platform_provider.h"
 #include "wmi/wmi_provider.h"
@@ -39,5 +41,11 @@ TInventorySource InstallInventoryProvider(const std::string& smbiosDump = std::s
 // with an empty `firmware` WMI's answers are kept whatever they are.
 TWmiLocatorFactory ChooseWmiOrFirmware(TWmiLocatorFactory wmi, const TFirmwareSmbiosReader& firmware,
                                        std::vector<std::string>* notes = nullptr, std::string* sourceLine = nullptr);
+
+// What the running system reports of its memory, for the upgrade advice: set
+// only for this computer's own inventory (Platform or FirmwareTables), never
+// for an inventory file or a dump, which describe another machine. A figure
+// the system cannot give is left unset.
+std::optional<TLiveMemory> LiveMemory(TInventorySource source);
 
 }  // namespace dimmscope

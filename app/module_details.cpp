@@ -23,20 +23,24 @@ constexpr std::uint16_t kRegistered = 0x2000;
 constexpr std::uint16_t kUnbuffered = 0x4000;
 constexpr std::uint16_t kLoadReduced = 0x8000;
 
-// The lowest JEDEC data rate of each generation (MT/s).
-struct TSpeedFloor {
+// The lowest JEDEC data rate of each generation (MT/s), and for the
+// generations no longer made a rate above any module ever sold, overclocking
+// kits included (DDR-600, DDR2-1300, DDR3-3100 were the fastest); 0 for none.
+struct TSpeedRange {
   std::string_view Generation;
   std::uint32_t Lowest;
+  std::uint32_t Beyond;
 };
-constexpr TSpeedFloor kSpeedFloors[] = {
-    {"DDR", 200}, {"DDR2", 400}, {"DDR2 FB-DIMM", 400}, {"DDR3", 800}, {"DDR4", 1600}, {"DDR5", 3200},
+constexpr TSpeedRange kSpeedRanges[] = {
+    {"DDR", 200, 800},   {"DDR2", 400, 1600}, {"DDR2 FB-DIMM", 400, 1600},
+    {"DDR3", 800, 3400}, {"DDR4", 1600, 0},   {"DDR5", 3200, 0},
 };
 
-std::uint32_t SpeedFloor(const std::string& generation) {
-  for (const auto& floor : kSpeedFloors) {
-    if (floor.Generation == generation) return floor.Lowest;
+TSpeedRange SpeedRange(const std::string& generation) {
+  for (const auto& range : kSpeedRanges) {
+    if (range.Generation == generation) return range;
   }
-  return 0;
+  return {generation, 0, 0};
 }
 
 std::string MegaTransfers(std::uint32_t speed) { return std::to_string(speed) + " MT/s"; }
@@ -122,14 +126,17 @@ std::string ModuleGeneration(const TModuleFacts& module) {
 }
 
 TModuleSpeeds ReadSpeeds(const TModuleFacts& module) {
-  const std::uint32_t floor = SpeedFloor(ModuleGeneration(module));
+  const TSpeedRange range = SpeedRange(ModuleGeneration(module));
+  const auto possible = [&range](std::uint32_t speed) {
+    return speed >= range.Lowest && (range.Beyond == 0 || speed < range.Beyond);
+  };
   TModuleSpeeds speeds;
-  speeds.Rated = module.Speed >= floor ? module.Speed : 0;
+  speeds.Rated = possible(module.Speed) ? module.Speed : 0;
   const std::int64_t running = module.ConfiguredClockSpeed, rated = speeds.Rated;
   if (running != 0 && rated != 0 && std::abs(2 * running - rated) <= 4) {
     speeds.Running = speeds.Rated;
     speeds.RunningIsClock = true;
-  } else if (module.ConfiguredClockSpeed >= floor) {
+  } else if (possible(module.ConfiguredClockSpeed)) {
     speeds.Running = module.ConfiguredClockSpeed;
   }
   return speeds;

@@ -63,7 +63,9 @@ std::string ModuleGeneration(const TModuleFacts& module);
 //   module runs at its rating;
 // - below the lowest JEDEC data rate of the generation (DDR 200, DDR2 400,
 //   DDR3 800, DDR4 1600, DDR5 3200) a figure is no data rate: unknown. The
-//   LPDDR generations and unnamed types have no such floor.
+//   LPDDR generations and unnamed types have no such floor;
+// - for the generations no longer made, a figure above any module ever sold
+//   (DDR 800, DDR2 1600, DDR3 3400 and up) is no data rate either.
 // Every speed shown, flagged or written as JSON goes through this reading;
 // the Type row keeps the firmware's own rating.
 struct TModuleSpeeds {

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/jedec_names.h"
+#include "app/upgrade_advice.h"
 #include "support/ansi_text.h"
 
 namespace dimmscope {
@@ -142,7 +143,8 @@ void WriteModule(TJsonWriter& json, const TModuleFacts& m, std::size_t index) {
   json.Open("details", '{');
   json.Known("runningSpeed", speeds.Running);
   json.Known("ratedSpeed", speeds.Rated);
-  json.Bool("belowRating", speeds.Running != 0 && speeds.Rated != 0 ? std::optional<bool>(RunsBelowRating(m)) : std::nullopt);
+  json.Bool("belowRating",
+            speeds.Running != 0 && speeds.Rated != 0 ? std::optional<bool>(RunsBelowRating(m)) : std::nullopt);
   json.TextOrNull("formFactor", FormFactorName(m.FormFactor));
   json.Bool("ecc", HasEcc(m));
   json.Known("ranks", Ranks(m));
@@ -153,9 +155,42 @@ void WriteModule(TJsonWriter& json, const TModuleFacts& m, std::size_t index) {
   json.Close('}');
 }
 
+// The upgrade advice: every key always there, null when unknown.
+void WriteAdvice(TJsonWriter& json, const TUpgradeAdvice& a) {
+  const auto number = [&json](const char* key, const std::optional<std::int64_t>& value) {
+    json.Raw(key, value ? std::to_string(*value) : "null");
+  };
+  json.Open("advice", '{');
+  number("slots", a.Slots);
+  number("used", a.Used);
+  number("soldered", a.Soldered);
+  number("free", a.Free);
+  number("firmwareMaximumBytes", a.FirmwareMaximumBytes);
+  json.Bool("maximumBelowInstalled", a.MaximumBelowInstalled);
+  if (a.Fits) {
+    json.Open("fits", '{');
+    json.TextOrNull("generation", a.Fits->Generation);
+    json.TextOrNull("formFactor", a.Fits->FormFactor);
+    json.TextOrNull("buffering", a.Fits->Buffering);
+    json.Bool("ecc", a.Fits->Ecc);
+    json.TextOrNull("voltage", a.Fits->Voltage);
+    json.Known("speed", a.Fits->Speed);
+    json.Close('}');
+  } else {
+    json.Raw("fits", "null");
+  }
+  json.Open("mismatch", '[');
+  for (const auto& key : a.Mismatch) json.String(nullptr, key);
+  json.Close(']');
+  json.Open("lines", '[');
+  for (const auto& line : a.Lines) json.String(nullptr, line);
+  json.Close(']');
+  json.Close('}');
+}
+
 }  // namespace
 
-std::string ScanJson(const TSlotScanModel& model, const std::string& source) {
+std::string ScanJson(const TSlotScanModel& model, const std::string& source, const std::optional<TLiveMemory>& live) {
   TJsonWriter json;
   json.Open(nullptr, '{');
   json.Number("schemaVersion", 1);
@@ -172,6 +207,7 @@ std::string ScanJson(const TSlotScanModel& model, const std::string& source) {
   json.Open("modules", '[');
   for (std::size_t i = 0; i < model.Modules.size(); ++i) WriteModule(json, model.Modules[i], i);
   json.Close(']');
+  WriteAdvice(json, UpgradeAdvice(model, live));
   json.Close('}');
   return json.Text + "\n";
 }

@@ -15,6 +15,7 @@
 #include "app/jedec_names.h"
 #include "app/report_json.h"
 #include "app/slot_scan.h"
+#include "app/upgrade_advice.h"
 #include "support/ansi_text.h"
 #include "support/com_session.h"
 #include "support/console.h"
@@ -24,8 +25,8 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: dimmscope-report [--format text|csv|json] [--jedec] [--details] [--smbios FILE]\n"
-    "                        [--save-inventory FILE]\n"
+    "Usage: dimmscope-report [--format text|csv|json] [--jedec] [--details] [--advice]\n"
+    "                        [--smbios FILE] [--save-inventory FILE]\n"
     "\n"
     "Prints the memory slots of this computer: the number of slots, the current\n"
     "and maximum memory, then one block per filled slot panel, fields separated\n"
@@ -39,6 +40,12 @@ const char kUsage[] =
     "                         running and rated speed, form factor, ECC, ranks,\n"
     "                         buffering, voltage; and a last line naming the slots\n"
     "                         that run more than 10% below their rated speed\n"
+    "  --advice               after the report (and the details, if asked), the\n"
+    "                         upgrade advice: slots used and free, soldered memory,\n"
+    "                         the firmware's maximum, what fits a free slot, what\n"
+    "                         differs between the modules; for this computer's own\n"
+    "                         inventory also memory installed against usable. The\n"
+    "                         JSON report always holds it, as \"advice\"\n"
     "  --smbios FILE          read the memory modules from an SMBIOS table dump\n"
     "                         (as `dmidecode --dump-bin FILE` writes it)\n"
     "  --save-inventory FILE  also write the memory inventory read to FILE, as an\n"
@@ -108,6 +115,14 @@ std::string SourceKind(dimmscope::TInventorySource source) {
   return "none";
 }
 
+// The advice's lines after the report, one a line, CR LF ended, after an
+// empty line and a heading.
+std::string AdviceText(const dimmscope::TUpgradeAdvice& advice) {
+  std::string text = "\r\nUpgrade advice\r\n";
+  for (const auto& line : advice.Lines) text += line + "\r\n";
+  return text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +133,7 @@ int main(int argc, char** argv) {
   bool jedecNames = false;
   bool details = false;
   bool json = false;
+  bool advice = false;
   std::string smbiosDump;
   std::string savePath;
   for (int i = 1; i < argc; ++i) {
@@ -128,6 +144,10 @@ int main(int argc, char** argv) {
     }
     if (arg == "--jedec" || arg == "--details") {
       (arg == "--jedec" ? jedecNames : details) = true;
+      continue;
+    }
+    if (arg == "--advice") {
+      advice = true;
       continue;
     }
     std::string file;
@@ -199,7 +219,7 @@ int main(int argc, char** argv) {
 
   std::string out;
   if (json) {
-    out = ScanJson(model, SourceKind(source));
+    out = ScanJson(model, SourceKind(source), LiveMemory(source));
   } else {
     out = *model.SlotsText + "\r\n" + *model.CurMemText + "\r\n" + *model.MaxMemText + "\r\n\r\n";
     std::array<TExportPanel, kSlotPanels> panels = ExportPanels(model);
@@ -217,6 +237,7 @@ int main(int argc, char** argv) {
     out += ExportLayout(panels, separator);
     const std::string summary = details ? BelowRatingSummary(model.Modules) : "";
     if (!summary.empty()) out += "\r\n" + summary + "\r\n";
+    if (advice) out += AdviceText(UpgradeAdvice(model, LiveMemory(source)));
   }
   SetBinaryStdout();
   std::fwrite(out.data(), 1, out.size(), stdout);

@@ -117,6 +117,7 @@ TMemory SortModules(const TSlotScanModel& model) {
 std::string FitsText(const TFitsAdvice& fits) {
   std::string noun = fits.Generation;
   noun += (noun.empty() ? "" : " ") + (fits.FormFactor.empty() ? std::string("module") : fits.FormFactor);
+  if (noun == "module") noun = "a module";
   std::vector<std::string> parts = {noun};
   if (!fits.Buffering.empty()) parts.push_back(fits.Buffering);
   if (fits.Ecc) parts.push_back(*fits.Ecc ? "with ECC" : "without ECC");
@@ -247,7 +248,10 @@ std::string PairLine(const TMemory& memory) {
     }
   }
   if (alone->Capacity <= 0) return "";
-  const std::string slot = TrimControls(alone->DeviceLocator);
+  std::string slot = TrimControls(alone->DeviceLocator);
+  // A tab or line break inside would break the line it goes into.
+  std::replace_if(
+      slot.begin(), slot.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
   const std::uint32_t speed = ReadSpeeds(*alone).Rated;
   const std::string part = PartNumber(*alone);
   const std::string which = same == socketed.size() && same > 1 ? "the installed ones"
@@ -294,7 +298,13 @@ TUpgradeAdvice UpgradeAdvice(const TSlotScanModel& model, const std::optional<TL
 
   // Slots. A count of 0, or one below the modules it holds, is no count.
   const std::int64_t slots = model.Slots - memory.FirmwareStorage;
-  if (model.Slots > 0 && slots > 0 && slots >= used) {
+  if (model.Slots > 0 && slots > 0 && slots >= used && used == 0) {
+    // A running machine holds memory: a firmware that lists none leaves
+    // unknown which slots are free.
+    advice.Slots = slots;
+    advice.Lines.push_back("The firmware gives " + Plural(slots, "slot", "slots") +
+                           " but lists no module: which slots are free is unknown.");
+  } else if (model.Slots > 0 && slots > 0 && slots >= used) {
     advice.Slots = slots;
     advice.Free = slots - used;
     const std::int64_t sockets = slots - soldered, inUse = used - soldered;
@@ -330,10 +340,15 @@ TUpgradeAdvice UpgradeAdvice(const TSlotScanModel& model, const std::optional<TL
       // largest module installed.
       std::int64_t largest = 0;
       for (const TModuleFacts* m : memory.All) largest = std::max(largest, m->Capacity);
-      if (advice.Slots && *advice.Slots > 1 && soldered == 0) {
-        const std::uint64_t perSlot = maximum / static_cast<std::uint64_t>(*advice.Slots);
-        if (perSlot >= static_cast<std::uint64_t>(largest) && perSlot >= kMB)
+      // The share is said only when whole gigabytes divide evenly (a ROM
+      // array's megabyte aside): 32 GB over 6 slots is no per-slot figure.
+      const std::uint64_t gigabytes = maximum / kGB;
+      if (advice.Slots && *advice.Slots > 1 && soldered == 0 && gigabytes > 0) {
+        const auto slotCount = static_cast<std::uint64_t>(*advice.Slots);
+        const std::uint64_t perSlot = gigabytes / slotCount * kGB;
+        if (gigabytes % slotCount == 0 && perSlot >= static_cast<std::uint64_t>(largest)) {
           line += ", " + SizeText(perSlot) + " a slot";
+        }
       }
       advice.Lines.push_back(line + ".");
     }

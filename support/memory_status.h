@@ -1,7 +1,9 @@
-// The physical memory figures the main window's timer shows every second.
+// The physical memory figures the main window's timer shows every second,
+// and the memory the firmware reports installed, for the upgrade advice.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace dimmscope {
 
@@ -14,5 +16,10 @@ struct TMemoryStatus {
 // The system's current memory status. Throws std::runtime_error carrying the
 // system's message when the system cannot tell.
 TMemoryStatus GetMemoryStatus();
+
+// The memory the firmware reports installed, in bytes: on Windows
+// GetPhysicallyInstalledSystemMemory (from Vista SP1 on, so looked up at run
+// time); nothing where the system cannot tell, Linux included.
+std::optional<std::uint64_t> FirmwareInstalledBytes();
 
 }  // namespace dimmscope

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the report on every fixture inventory in each format, and with
-# --details: the output must equal tests/golden byte for byte, every golden
+# Runs the report on every fixture inventory in each format, with
+# --details and with --advice: the output must equal tests/golden byte for byte, every golden
 # JSON output (the SMBIOS dumps' too) must meet docs/report.schema.json, and the inventory it saves (--save-inventory)
 # must report the same and save the same again when replayed. Then the
 # system's own inventory (WMI on Windows and Wine, the SMBIOS tables on Linux
@@ -24,9 +24,9 @@ replay() {
 command=("$@")
 for inventory in "$here"/fixtures/samples/*.ini "$here"/fixtures/scan/*.ini; do
   name=$(basename "$inventory" .ini)
-  for format in text csv details json; do
+  for format in text csv details advice json; do
     golden="$here/golden/$name.$format" options="--format $format"
-    [ $format = details ] && options=--details
+    [ $format = details ] || [ $format = advice ] && options=--$format
     DIMMSCOPE_INVENTORY="$inventory" "$@" $options --save-inventory "$work/saved.ini" >"$work/first" ||
       { fail "$name ($format): the report exited non-zero"; continue; }
     count=$((count + 1))

@@ -52,23 +52,28 @@ constexpr std::uint16_t kMemoryTypes[] = {
     30,  // 1Eh LPDDR4
 };
 
-// SMBIOS form factor (index) to the WMI FormFactor code.
+// SMBIOS form factor (index) to the WMI FormFactor code. WMI's codes (CIM's
+// chip packages) have none for a chip, a row of chips or a die, memory
+// soldered on the board: they become SMD (14), surface-mounted, which keeps
+// them told apart from a module (docs/upgrade_advice.md).
 constexpr std::uint16_t kFormFactors[] = {
     0,   // 00h (not defined)
     1,   // 01h Other
     0,   // 02h Unknown
     7,   // 03h SIMM
     2,   // 04h SIP
-    0,   // 05h Chip
+    14,  // 05h Chip
     3,   // 06h DIP
     4,   // 07h ZIP
     6,   // 08h Proprietary Card
     8,   // 09h DIMM
     9,   // 0Ah TSOP
-    0,   // 0Bh Row of chips
+    14,  // 0Bh Row of chips
     11,  // 0Ch RIMM
     12,  // 0Dh SODIMM
     13,  // 0Eh SRIMM
+    0,   // 0Fh FB-DIMM
+    14,  // 10h Die
 };
 
 template <std::size_t N>

@@ -40,4 +40,8 @@ TMemoryStatus GetMemoryStatus() {
   return status;
 }
 
+// Linux keeps no firmware figure of installed memory apart from the SMBIOS
+// tables the scan reads already.
+std::optional<std::uint64_t> FirmwareInstalledBytes() { return std::nullopt; }
+
 }  // namespace dimmscope
