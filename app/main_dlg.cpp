@@ -548,11 +548,9 @@ void TMainDlg::About1Click() {
 
 void TMainDlg::Upgradeadvice1Click() {
   if (!adviceDlg_) adviceDlg_ = std::make_unique<TAdviceDlg>(handle_);
-  // The running system's figures describe this computer, not an inventory file or dump.
-  const bool live =
-      inventorySource_ == TInventorySource::Platform || inventorySource_ == TInventorySource::FirmwareTables;
-  const std::optional<TLiveMemory> memory = live ? std::optional<TLiveMemory>(TLiveMemory{}) : std::nullopt;  // KBLIVE
-  adviceDlg_->ShowAdvice(UpgradeAdvice(scan_.value_or(TSlotScanModel{}), memory).Lines);
+  // The running system's figures, asked now, only when the scan read this
+  // computer (not an inventory file or a dump).
+  adviceDlg_->ShowAdvice(UpgradeAdvice(scan_.value_or(TSlotScanModel{}), LiveMemory(inventorySource_)).Lines);
 }
 
 void TMainDlg::SetFreeSlotTips(const std::string& Tip) {
