@@ -453,10 +453,11 @@ void TMainDlg::ScanSlots() {
   std::string sourceLine;
   inventorySource_ = InstallInventoryProvider(std::string(), nullptr, &sourceLine);
   if (!sourceLine.empty()) LogAdd(log_.get(), sourceLine, LogInfo);
-  const TSlotScanModel model = ScanSlotModel();
+  // Kept for the advice, built in place (a copy of the model costs code).
+  scan_.reset(new TSlotScanModel(ScanSlotModel()));
+  const TSlotScanModel& model = *scan_;
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);
-  scan_ = model;
   SetFreeSlotTips(UpgradeAdvice(model).FreeSlotTip);
   if (!model.Error) return;
   LogAdd(log_.get(), *model.Error, LogError);
@@ -550,7 +551,8 @@ void TMainDlg::Upgradeadvice1Click() {
   if (!adviceDlg_) adviceDlg_ = std::make_unique<TAdviceDlg>(handle_);
   // The running system's figures, asked now, only when the scan read this
   // computer (not an inventory file or a dump).
-  adviceDlg_->ShowAdvice(UpgradeAdvice(scan_.value_or(TSlotScanModel{}), LiveMemory(inventorySource_)).Lines);
+  adviceDlg_->ShowAdvice(scan_ ? UpgradeAdvice(*scan_, LiveMemory(inventorySource_)).Lines
+                               : std::vector<std::string>());
 }
 
 void TMainDlg::SetFreeSlotTips(const std::string& Tip) {

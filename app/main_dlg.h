@@ -120,7 +120,7 @@ class TMainDlg : public win::TWindowProc {
   HWND freeSlotTips_ = nullptr;            // the get-more-RAM buttons' tooltip, owned by the window
   // What the scan read and from where, for the upgrade advice: the running
   // system's memory figures belong to it only when it read this computer.
-  std::optional<TSlotScanModel> scan_;
+  std::unique_ptr<const TSlotScanModel> scan_;
   TInventorySource inventorySource_ = TInventorySource::None;
 
   std::unique_ptr<TRunLog> log_;

@@ -111,25 +111,7 @@ bool TAboutDlg::ShowAbout() {
   // Modal: the owner is disabled while the dialog runs its own loop.
   result_ = false;
   modal_ = true;
-  EnableWindow(owner_, FALSE);
-  ShowWindow(handle_, SW_SHOW);
-  SetFocus(Control(IdOkBtn));
-  MSG message{};
-  bool quit = false;
-  while (modal_) {
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-      quit = got == 0;
-      break;
-    }
-    if (IsDialogMessageA(handle_, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  EnableWindow(owner_, TRUE);
-  ShowWindow(handle_, SW_HIDE);
-  SetActiveWindow(owner_);
-  if (quit) PostQuitMessage(static_cast<int>(message.wParam));
+  win::RunModal(handle_, owner_, Control(IdOkBtn), modal_);
   return result_;
 }
 
