@@ -225,12 +225,14 @@ void MismatchLines(const TMemory& memory, TUpgradeAdvice& advice) {
 // The module most likely to pair with an installed one: one whose kind
 // (size, rating, part) lacks a partner, else the first.
 std::string PairLine(const TMemory& memory) {
-  const char* const kLikely = " (likely, not certain: the channel layout needs a driver to read).";
+  const char* const kLikely = " (likely, not certain: only a driver can read the channel layout).";
   if (memory.Socketed.empty()) {
-    if (memory.SolderedBytes == 0) return "";
+    // No module pairs with LPDDR, which only comes soldered.
+    const bool lowPower = Common(memory.Soldered, ModuleGeneration, std::string()).rfind("LPDDR", 0) == 0;
+    if (memory.SolderedBytes == 0 || lowPower) return "";
     const std::uint32_t speed = Common(
         memory.Soldered, [](const TModuleFacts& m) { return ReadSpeeds(m).Rated; }, 0u);
-    return "The module that pairs with the soldered memory: " + SizeText(memory.SolderedBytes) +
+    return "Best pairing: a module like the soldered memory, " + SizeText(memory.SolderedBytes) +
            (speed != 0 ? ", " + Speed(speed) : "") + kLikely;
   }
   const auto kind = [](const TModuleFacts& m) {
@@ -257,13 +259,16 @@ std::string PairLine(const TMemory& memory) {
   const std::string which = same == socketed.size() && same > 1 ? "the installed ones"
                             : slot.empty()                      ? "the installed one"
                                                                 : "the one in " + slot;
-  return "The module that pairs with " + which + ": " + SizeText(static_cast<std::uint64_t>(alone->Capacity)) +
+  return "Best pairing: a module like " + which + ", " + SizeText(static_cast<std::uint64_t>(alone->Capacity)) +
          (speed != 0 ? ", " + Speed(speed) : "") + (part.empty() ? "" : ", part number " + part) + kLikely;
 }
 
 std::string LiveLine(const TMemory& memory, const TLiveMemory& live) {
   const std::uint64_t installed = live.FirmwareInstalledBytes.value_or(memory.Bytes);
-  if (installed == 0 || !live.UsableBytes || *live.UsableBytes == 0 || *live.UsableBytes > installed) return "";
+  // Past 4 PiB (52 address bits) a figure is no memory, and its sums overflow.
+  if (installed == 0 || installed > (1ULL << 52) || !live.UsableBytes || *live.UsableBytes == 0 ||
+      *live.UsableBytes > installed)
+    return "";
   const std::uint64_t usable = *live.UsableBytes;
   std::string line = SizeText(installed) + " installed, " + SizeText(usable) + " usable";
   // Without the firmware's figure the system's own share is in the gap too.
@@ -393,6 +398,8 @@ TUpgradeAdvice UpgradeAdvice(const TSlotScanModel& model, const std::optional<TL
     const std::string line = LiveLine(memory, *live);
     if (!line.empty()) advice.Lines.push_back(line);
   }
+  // The dialog and the report never show an empty answer.
+  if (advice.Lines.empty()) advice.Lines.push_back("The firmware tells too little of the memory for any advice.");
   return advice;
 }
 

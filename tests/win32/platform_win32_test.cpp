@@ -23,6 +23,7 @@
 #include "support/ansi_text.h"
 #include "support/file_io.h"
 #include "support/locale_settings.h"
+#include "support/memory_status.h"
 #include "support/shell.h"
 #include "support/system_info.h"
 #include "support/text_helpers.h"
@@ -204,6 +205,13 @@ TEST(SystemInfo, VersionAndWow64) {
   const std::string inventory = "C:\\" + kCyrillic + "\\inventory.ini";
   ASSERT_TRUE(SetEnvironmentVariableW(L"DIMMSCOPE_TEST_PATH", Utf8ToWide(inventory).c_str()));
   EXPECT_EQ(EnvironmentValue("DIMMSCOPE_TEST_PATH"), inventory);
+}
+
+// Taken from kernel32 at run time; Windows and Wine both have it.
+TEST(MemoryStatus, TheFirmwaresInstalledMemoryHoldsWhatWindowsCanUse) {
+  const std::optional<std::uint64_t> installed = FirmwareInstalledBytes();
+  ASSERT_TRUE(installed.has_value());
+  EXPECT_GE(*installed, GetMemoryStatus().TotalPhys);
 }
 
 // What only a 32-bit process on 64-bit Windows meets: a second system folder
