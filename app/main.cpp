@@ -53,6 +53,8 @@ int Run(int showCommand) {
     if (mainDlg.Handle() != nullptr && TranslateAcceleratorA(mainDlg.Handle(), mainDlg.Accelerators(), &message)) {
       continue;
     }
+    // Tab, Shift+Tab, Enter and Escape among the window's controls, as in a dialog.
+    if (mainDlg.Handle() != nullptr && IsDialogMessageA(mainDlg.Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -10,7 +10,9 @@
 #include "app/main_commands.h"
 #include "app/main_dlg_ids.h"
 #include "app/module_details.h"
+#include "app/upgrade_advice.h"
 #include "dialogs/about_dlg.h"
+#include "dialogs/advice_dlg.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/text_win32.h"
 #include "support/ansi_text.h"
@@ -78,7 +80,10 @@ std::vector<TControlLayout> Layout() {
       {IdScope, TKind::Graph, IdGroupBox2, 115, 10, 89, 65, "", true, false},
   };
   static const char* const kSlotCaptions[kSlotPanels] = {"Slot 1", "Slot 2", "Slot 3", "Slot 4"};
-  for (int k = 0; k < kSlotPanels; ++k) {
+  // Created row by row, so that Tab walks the slots in reading order: slot 1,
+  // slot 3 beside it, then slots 2 and 4 below (the order of creation is the
+  // order of the keyboard focus).
+  for (const int k : {0, 2, 1, 3}) {
     const int group = IdSlotGrp1 + k;
     layouts.push_back(
         {group, TKind::GroupBox, IdGeneralGrp, kSlotLeft[k], kSlotTop[k], 361, 161, kSlotCaptions[k], true, false});
@@ -242,6 +247,7 @@ void TMainDlg::CreateMenuAndAccelerators() {
   AppendMenuA(exportMenu, MF_STRING, CmdExt1, "&Text");
   AppendMenuA(exportMenu, MF_STRING, CmdSpreadsheet1, "&Spreadsheet");
   AppendMenuA(action, MF_POPUP, reinterpret_cast<UINT_PTR>(exportMenu), "&Export");
+  AppendMenuA(action, MF_STRING, CmdUpgradeAdvice, "&Upgrade advice...");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(action), "&Action");
   const HMENU help = CreatePopupMenu();
   AppendMenuA(help, MF_STRING, CmdOpenlogfile1, "&Open log file\tCtrl+L");
@@ -271,8 +277,8 @@ void TMainDlg::CreateControls() {
     switch (layout.Kind) {
       case TKind::Panel:
         topPanel_ = std::make_unique<TPanelWindow>(bannerBrush_.Get());
-        hwnd = CreateWindowExA(0, TPanelWindow::kClass, "", child | WS_CLIPCHILDREN, layout.Left, layout.Top,
-                               layout.Width, layout.Height, parent, id, instance, topPanel_.get());
+        hwnd = CreateWindowExA(WS_EX_CONTROLPARENT, TPanelWindow::kClass, "", child | WS_CLIPCHILDREN, layout.Left,
+                               layout.Top, layout.Width, layout.Height, parent, id, instance, topPanel_.get());
         break;
       case TKind::Image:
         hwnd = CreateWindowExA(0, "STATIC", "", child | SS_ICON, layout.Left, layout.Top, layout.Width, layout.Height,
@@ -285,8 +291,10 @@ void TMainDlg::CreateControls() {
                                1, parent, id, instance, nullptr);
         break;
       case TKind::GroupBox:
-        hwnd = CreateWindowExA(0, "BUTTON", layout.Caption, child | BS_GROUPBOX | WS_CLIPCHILDREN, layout.Left,
-                               layout.Top, layout.Width, layout.Height, parent, id, instance, nullptr);
+        // Containers of the controls Tab moves through (IsDialogMessage
+        // enters only children marked so).
+        hwnd = CreateWindowExA(WS_EX_CONTROLPARENT, "BUTTON", layout.Caption, child | BS_GROUPBOX | WS_CLIPCHILDREN,
+                               layout.Left, layout.Top, layout.Width, layout.Height, parent, id, instance, nullptr);
         win::ForwardNotifications(hwnd);
         break;
       case TKind::ListView: {
@@ -444,11 +452,14 @@ void TMainDlg::StartNetworkJobs() {
 void TMainDlg::ScanSlots() {
   // The scan runs once per run, so the inventory source is chosen here.
   std::string sourceLine;
-  InstallInventoryProvider(std::string(), nullptr, &sourceLine);
+  inventorySource_ = InstallInventoryProvider(std::string(), nullptr, &sourceLine);
   if (!sourceLine.empty()) LogAdd(log_.get(), sourceLine, LogInfo);
-  const TSlotScanModel model = ScanSlotModel();
+  // Kept for the advice, built in place (a copy of the model costs code).
+  scan_.reset(new TSlotScanModel(ScanSlotModel()));
+  const TSlotScanModel& model = *scan_;
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);
+  SetFreeSlotTips(UpgradeAdvice(model).FreeSlotTip);
   if (!model.Error) return;
   LogAdd(log_.get(), *model.Error, LogError);
   throw std::runtime_error(*model.Error);
@@ -537,6 +548,35 @@ void TMainDlg::About1Click() {
   aboutDlg_->ShowAbout();
 }
 
+void TMainDlg::Upgradeadvice1Click() {
+  if (!adviceDlg_) adviceDlg_ = std::make_unique<TAdviceDlg>(handle_);
+  // The running system's figures, asked now, only when the scan read this
+  // computer (not an inventory file or a dump).
+  adviceDlg_->ShowAdvice(scan_ ? UpgradeAdvice(*scan_, LiveMemory(inventorySource_)).Lines
+                               : std::vector<std::string>());
+}
+
+void TMainDlg::SetFreeSlotTips(const std::string& Tip) {
+  if (Tip.empty()) return;
+  if (freeSlotTips_ == nullptr) {
+    freeSlotTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+    // A long answer wraps rather than crossing the screen.
+    SendMessageA(freeSlotTips_, TTM_SETMAXTIPWIDTH, 0, 400);
+  }
+  for (int k = 0; k < kSlotPanels; ++k) {
+    if (!win::TWindow(Control(IdGetRam1 + k)).IsShown()) continue;  // only a free slot's button is offered
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every comctl32 version
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = handle_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(IdGetRam1 + k));
+    tool.lpszText = const_cast<char*>(Tip.c_str());
+    SendMessageA(freeSlotTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
 void TMainDlg::getSpecClick(int Panel) {
   const std::optional<std::string> text = SpecSearchText(panels_[Panel].Rows);
   if (text) ShellOpen(SearchUrl(*text));
@@ -558,6 +598,7 @@ void TMainDlg::OnCommand(int Id) {
     case CmdOpenlogfile1: Openlogfile1Click(); return;
     case CmdCheckforupdate1: Checkforupdate1Click(); return;
     case CmdAbout1: About1Click(); return;
+    case CmdUpgradeAdvice: Upgradeadvice1Click(); return;
     case IdDriversBtn: drivers_btnClick(); return;
     case IdGetSpec1: getSpec1_btnClick(); return;
     case IdGetSpec1 + 1: getSpec2_btnClick(); return;
@@ -611,13 +652,15 @@ bool TMainDlg::OnDrawItem(const DRAWITEMSTRUCT& item) {
     RECT text{r.left + 3 + shift, r.top + 48 + shift, r.right - 3 + shift, r.bottom - 3 + shift};
     SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
     DrawTextA(dc, caption.c_str(), -1, &text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-    if ((item.itemState & ODS_FOCUS) != 0) {
-      InflateRect(&r, -3, -3);
-      DrawFocusRect(dc, &r);
-    }
   } else {
     SelectObject(dc, oldFont);
     return false;
+  }
+  // The keyboard's focus, unless the window hides focus cues (the user has not
+  // used the keyboard yet, WM_UPDATEUISTATE's UISF_HIDEFOCUS).
+  if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+    InflateRect(&r, -3, -3);
+    DrawFocusRect(dc, &r);
   }
   SelectObject(dc, oldFont);
   return true;
@@ -705,6 +748,19 @@ bool TMainDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam, LRESULT& re
       if (HIWORD(wparam) <= 1 || HIWORD(wparam) == BN_CLICKED) OnCommand(LOWORD(wparam));
       result = 0;
       return true;
+    case WM_ACTIVATE:
+      // As a dialog does: the control that had the focus gets it back.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        if (IsChild(handle_, GetFocus())) lastFocus_ = GetFocus();
+        return false;
+      }
+      if (HIWORD(wparam) != 0 || !IsWindowEnabled(handle_) || !IsChild(handle_, lastFocus_) ||
+          !IsWindowVisible(lastFocus_))
+        return false;
+      SetFocus(lastFocus_);
+      result = 0;
+      return true;
+    case DM_GETDEFID: result = win::FocusedButtonAsDefault(handle_); return true;
     case WM_DRAWITEM: result = OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam)) ? TRUE : FALSE; return true;
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam), result);

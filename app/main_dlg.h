@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/inventory_source.h"
 #include "app/slot_scan.h"
 #include "app/strip_chart.h"
 #include "platform/win32/controls.h"
@@ -17,6 +18,7 @@
 namespace dimmscope {
 
 class TAboutDlg;
+class TAdviceDlg;
 class TRunLog;
 class TFileGrabber;
 class TTavoLite;
@@ -56,6 +58,7 @@ class TMainDlg : public win::TWindowProc {
   void Openlogfile1Click();
   void Checkforupdate1Click();
   void About1Click();
+  void Upgradeadvice1Click();
   void getSpec1_btnClick() { getSpecClick(0); }
   void getSpec2_btnClick() { getSpecClick(1); }
   void getSpec3_btnClick() { getSpecClick(2); }
@@ -81,6 +84,7 @@ class TMainDlg : public win::TWindowProc {
   bool OnNotify(LPARAM LParam);
   const std::string& InfoTip(int Panel, int Row) const;
   void StartNetworkJobs();
+  void SetFreeSlotTips(const std::string& Tip);
 
   std::optional<std::string> firstArgument_;
   std::string programPath_;  // UTF-8
@@ -91,6 +95,7 @@ class TMainDlg : public win::TWindowProc {
   bool startedInSentMessage_ = false;  // how the start-up ran, for kStartUpStateMessage
   UINT startUpStateMessage_ = 0;
   int designClientWidth_ = 0;
+  HWND lastFocus_ = nullptr;  // the focused control when the window was last deactivated
 
   std::vector<TControl> controls_;
   std::unique_ptr<TPanelWindow> topPanel_;
@@ -110,7 +115,13 @@ class TMainDlg : public win::TWindowProc {
   win::TScopedBrush bannerBrush_;
   win::TScopedMenu menu_;
   win::TScopedAccel accelerators_;
-  std::unique_ptr<TAboutDlg> aboutDlg_;  // built when first shown
+  std::unique_ptr<TAboutDlg> aboutDlg_;    // built when first shown
+  std::unique_ptr<TAdviceDlg> adviceDlg_;  // built when first shown
+  HWND freeSlotTips_ = nullptr;            // the get-more-RAM buttons' tooltip, owned by the window
+  // What the scan read and from where, for the upgrade advice: the running
+  // system's memory figures belong to it only when it read this computer.
+  std::unique_ptr<const TSlotScanModel> scan_;
+  TInventorySource inventorySource_ = TInventorySource::None;
 
   std::unique_ptr<TRunLog> log_;
   std::unique_ptr<TFileGrabber> downloader_;

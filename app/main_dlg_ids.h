@@ -1,4 +1,4 @@
-// Control and command identifiers of the main window and the About dialog,
+// Control and command identifiers of the main window and its dialogs,
 // shared with the end-to-end driver that finds the controls by them.
 #pragma once
 
@@ -32,6 +32,7 @@ enum TMainCommandId : int {
   CmdOpenlogfile1 = 203,
   CmdCheckforupdate1 = 204,
   CmdAbout1 = 205,
+  CmdUpgradeAdvice = 206,
 };
 
 enum TAboutControlId : int {
@@ -47,9 +48,16 @@ enum TAboutControlId : int {
   IdOkBtn = 309,
 };
 
+// The upgrade advice dialog; its Close button is IDCANCEL, which Escape sends.
+enum TAdviceControlId : int {
+  IdAdviceText = 320,
+  IdAdviceCopyBtn = 321,
+};
+
 // Window class names, which the driver looks for.
 inline constexpr char kMainDlgClass[] = "TMainDlg";
 inline constexpr char kAboutDlgClass[] = "TAboutDlg";
+inline constexpr char kAdviceDlgClass[] = "TAdviceDlg";
 // A registered message the main window answers with how its start-up ran:
 // 0 not yet, 1 from its own posted message, 2 inside a message sent from
 // another thread (where COM may refuse to call out). Tests ask it.

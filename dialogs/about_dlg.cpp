@@ -79,12 +79,15 @@ void TAboutDlg::CreateControls() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
   for (const TAboutControl& layout : kLayout) {
     const HWND parent = layout.Parent == 0 ? handle_ : Control(layout.Parent);
-    const HWND hwnd = CreateWindowExA(0, layout.Class, layout.Caption, WS_CHILD | WS_VISIBLE | layout.Style,
-                                      layout.Left, layout.Top, layout.Width, layout.Height, parent,
-                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, nullptr);
+    // Group boxes hold buttons that Tab must reach.
+    const bool group = (layout.Style & 0xF) == BS_GROUPBOX && layout.Class[0] == 'B';
+    const HWND hwnd =
+        CreateWindowExA(group ? WS_EX_CONTROLPARENT : 0, layout.Class, layout.Caption,
+                        WS_CHILD | WS_VISIBLE | layout.Style, layout.Left, layout.Top, layout.Width, layout.Height,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.Id)), instance, nullptr);
     if (hwnd == nullptr) throw std::runtime_error("A control of the About dialog could not be created.");
     win::TWindow(hwnd).SetFont(font_.Get());
-    if ((layout.Style & 0xF) == BS_GROUPBOX && layout.Class[0] == 'B') win::ForwardNotifications(hwnd);
+    if (group) win::ForwardNotifications(hwnd);
     controls_.emplace_back(layout.Id, hwnd);
   }
 }
@@ -108,25 +111,7 @@ bool TAboutDlg::ShowAbout() {
   // Modal: the owner is disabled while the dialog runs its own loop.
   result_ = false;
   modal_ = true;
-  EnableWindow(owner_, FALSE);
-  ShowWindow(handle_, SW_SHOW);
-  SetFocus(Control(IdOkBtn));
-  MSG message{};
-  bool quit = false;
-  while (modal_) {
-    const BOOL got = GetMessageA(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) {
-      quit = got == 0;
-      break;
-    }
-    if (IsDialogMessageA(handle_, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  EnableWindow(owner_, TRUE);
-  ShowWindow(handle_, SW_HIDE);
-  SetActiveWindow(owner_);
-  if (quit) PostQuitMessage(static_cast<int>(message.wParam));
+  win::RunModal(handle_, owner_, Control(IdOkBtn), modal_);
   return result_;
 }
 

@@ -150,6 +150,34 @@ void ForwardNotifications(HWND Window) {
   SetWindowLongPtrA(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardingProc));
 }
 
+LRESULT FocusedButtonAsDefault(HWND Window) {
+  const HWND focus = GetFocus();
+  if (!IsChild(Window, focus)) return 0;
+  const LRESULT code = SendMessageA(focus, WM_GETDLGCODE, 0, 0);
+  const LONG_PTR type = GetWindowLongPtrA(focus, GWL_STYLE) & BS_TYPEMASK;
+  const bool push =
+      (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0 || ((code & DLGC_BUTTON) != 0 && type == BS_OWNERDRAW);
+  return push ? MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID) : 0;
+}
+
+void RunModal(HWND Dialog, HWND Owner, HWND Focus, const bool& Running) {
+  EnableWindow(Owner, FALSE);
+  ShowWindow(Dialog, SW_SHOW);
+  SetFocus(Focus);
+  MSG message{};
+  BOOL got = 1;
+  while (Running && (got = GetMessageA(&message, nullptr, 0, 0)) != 0 && got != -1) {
+    if (IsDialogMessageA(Dialog, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  // The owner is enabled before the dialog hides, so that the activation goes back to it.
+  EnableWindow(Owner, TRUE);
+  ShowWindow(Dialog, SW_HIDE);
+  SetActiveWindow(Owner);
+  if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+}
+
 bool InitCommonControls() {
   // Kept loaded for the whole run: the list views live in it.
   static TSystemLibrary library(L"comctl32.dll");
@@ -158,7 +186,7 @@ bool InitCommonControls() {
   if (init == nullptr) return false;
   INITCOMMONCONTROLSEX controls{};
   controls.dwSize = sizeof(controls);
-  controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES;
+  controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES;  // bars: the tooltips
   return init(&controls) != FALSE;
 }
 

@@ -132,6 +132,18 @@ class TWindowProc {
 // that it passes them on to its parent, and the form receives them all.
 void ForwardNotifications(HWND Window);
 
+// The answer to DM_GETDEFID for a window that is not a dialog: its focused
+// push button (owner-drawn ones included), which IsDialogMessage then presses
+// on Enter, as a dialog makes its focused push button the default one; none
+// otherwise (Enter then sends IDOK).
+LRESULT FocusedButtonAsDefault(HWND Window);
+
+// Shows Dialog and runs its modal loop until Running turns false: Owner is
+// disabled meanwhile, the keys go through IsDialogMessage (Tab, Enter,
+// Escape), Focus has the keyboard first. A WM_QUIT ends the loop and is
+// posted again for the loop outside; the dialog is hidden at the end.
+void RunModal(HWND Dialog, HWND Owner, HWND Focus, const bool& Running);
+
 // Loads the common controls (version 6 through the program's manifest) and
 // registers the list view class. The DLL is loaded at run time, after the DLL
 // search was limited to the system folder, so the program imports only DLLs

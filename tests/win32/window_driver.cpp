@@ -5,7 +5,11 @@
 // over a tick) | menu SECONDS | click ID | command ID | msgbox SECONDS (prints
 // the next message box, presses its first button, waits until it is gone) |
 // reactivate | close | sendactivate EXE SECONDS (starts EXE in the background,
-// sends it its first activation, tells how its start-up ran) | facts | endsession ID.
+// sends it its first activation, tells how its start-up ran) | facts |
+// endsession ID | point ID ROW (a list row's centre on the screen, for
+// xdotool's click) | focus (the focused control: its list's selected row, a
+// button's focus ring) | text CLASS ID (a
+// control of the shown CLASS window, a line a row) | clipboard (its text).
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -329,6 +333,74 @@ int Menu(const char* Seconds) {
   return std::printf("rows %s\n", rows.c_str()) < 0;
 }
 
+// A control's text (an edit's lines may be long), its "\r\n" as new lines.
+int PrintLines(HWND control) {
+  std::string text(16384, '\0');
+  SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 5000,
+                      nullptr);
+  text.resize(text.find('\0'));
+  for (std::size_t at = text.find('\r'); at != std::string::npos; at = text.find('\r', at)) text.erase(at, 1);
+  return control == nullptr ? (std::puts("FAIL no such control"), 1) : std::printf("%s\n", text.c_str()) < 0;
+}
+
+// The screen point of a list row's centre, read through the list's process.
+int Point(HWND main, int id, int row) {
+  const HWND list = FindControl(main, id);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  const HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (list == nullptr || process == nullptr) return std::puts("FAIL no such list"), 1;
+  RECT r{LVIR_BOUNDS, 0, 0, 0};
+  void* remote = VirtualAllocEx(process, nullptr, sizeof r, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  WriteProcessMemory(process, remote, &r, sizeof r, nullptr);
+  SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(list, &centre);
+  return std::printf("%ld %ld\n", centre.x, centre.y) < 0;
+}
+
+// The focused control of the main window's thread; a list's selected row; for
+// a button, whether a dotted ring runs 3 pixels inside its edge (the colour
+// changes at most pixels along that line) or the line is plain.
+int Focus(HWND main) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (main == nullptr || !GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) || info.hwndFocus == nullptr)
+    return std::puts("FAIL no focus"), 1;
+  const HWND focus = info.hwndFocus;
+  std::printf("focus %d class=%s", GetDlgCtrlID(focus), ClassOf(focus).c_str());
+  if (ClassOf(focus) == "SysListView32")
+    std::printf(" selected=%d", static_cast<int>(SendMessageA(focus, LVM_GETNEXTITEM, -1, LVNI_SELECTED)));
+  if (ClassOf(focus) == "Button") {
+    RECT r{};
+    GetClientRect(focus, &r);
+    const std::vector<COLORREF> picture = Picture(focus, r.right, r.bottom);
+    int changes = 0, length = 0;
+    const auto at = [&](int x, int y) { return picture[static_cast<std::size_t>(y) * r.right + x]; };
+    for (int x = 4; x < r.right - 4; ++x, length += 2)
+      changes += (at(x, 3) != at(x - 1, 3)) + (at(x, r.bottom - 4) != at(x - 1, r.bottom - 4));
+    for (int y = 4; y < r.bottom - 4; ++y, length += 2)
+      changes += (at(3, y) != at(3, y - 1)) + (at(r.right - 4, y) != at(r.right - 4, y - 1));
+    std::printf(" ring=%s", changes * 2 > length ? "dotted" : "plain");
+  }
+  return std::puts("") < 0;
+}
+
+int Clipboard() {
+  if (!OpenClipboard(nullptr)) return std::puts("FAIL the clipboard cannot be opened"), 1;
+  const HANDLE data = GetClipboardData(CF_TEXT);
+  const char* text = data != nullptr ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+  std::string copy = text != nullptr ? text : "";
+  if (text != nullptr) GlobalUnlock(data);
+  CloseClipboard();
+  if (text == nullptr) return std::puts("FAIL no text on the clipboard"), 1;
+  for (std::size_t at = copy.find('\r'); at != std::string::npos; at = copy.find('\r', at)) copy.erase(at, 1);
+  return std::printf("%s\n", copy.c_str()) < 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -359,6 +431,10 @@ int main(int argc, char** argv) {
   if (command == "menu") return Menu(arg);
   if (command == "facts") return Facts();
   if (command == "endsession" && arg != nullptr) return EndSession(main, std::atoi(arg));
+  if (command == "point" && argc > 3) return Point(main, std::atoi(arg), std::atoi(argv[3]));
+  if (command == "focus") return Focus(main);
+  if (command == "text" && argc > 3) return PrintLines(FindControl(Shown(arg), std::atoi(argv[3])));
+  if (command == "clipboard") return Clipboard();
   if (command == "close") return main != nullptr && PostMessageA(main, WM_CLOSE, 0, 0) ? 0 : 1;
   return std::puts("FAIL unknown command"), 2;
 }

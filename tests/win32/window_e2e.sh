@@ -10,9 +10,11 @@
 # finds them). SOURCE: dump (the main window as the driver prints it),
 # about (the About dialog), log (oldest first, tabs as '|'), header
 # ("N|text"), opened, box (a message box), memory, menu (while a check runs),
-# server (update requests), logoff (the session's end, then the log). A case
-# fails without its table, on a row of a
-# source it never checks or naming a missing control. Every wait is bounded.
+# server (update requests), logoff (the session's end, then the log),
+# focus-STEP (the focused control at a step), or a file the case wrote (the
+# advice dialog's text, the clipboard). A case fails without its table, on a
+# row of a source it never checks or naming a missing control. Every wait is
+# bounded.
 # Usage: window_e2e.sh PREFIX DIMMSCOPE_EXE DRIVER_EXE ARTEFACT_DIR VERSION
 set -uo pipefail
 # Far from UTC, in a form Windows' C runtime reads too: UTC stamps show.
@@ -84,6 +86,7 @@ show() {  # SOURCE: its text now
     header) tr -d '\r' < "$data/Dimmscope.log" | tac | cut -f3- |
       awk '/^Starting$/ { on = 1 } on && /^(Self update check|Scanning slot #)/ { exit } on { print ++n "|" $0 }' ;;
     memory) drive memory ;;
+    focus-*) drive focus ;;
     menu) drive menu 5 ;;
     server) ask __last_check | tr -d '\r' ;;
     *) cat "$work/$1" ;;
@@ -248,6 +251,35 @@ for links in '[links]\r\nram=http://example.test/more-ram?u=%%USERNAME%%\r\n' ''
   opening command 151
 done
 expect opened
+stop
+
+# ---------------------------------------------------------------------------
+# The keyboard: a click on slot 1's list, arrows within it, Tab in reading
+# order (slot 3 beside slot 1 before slot 2 below) onto a button drawn with
+# its focus ring, Space and Enter pressing buttons, Shift+Tab back round to
+# the free slot 4; Tab in the About dialog; the upgrade advice dialog's lines,
+# its Copy button by Space, Tab, and Escape.
+start keyboard window/keyboard.ini || exit 1
+xdotool mousemove --sync $(drive point 131 0) click 1 && expect focus-click 5
+keys Down Down && expect focus-arrows 5
+keys Tab Tab Tab && expect focus-tab 5
+keys space shift+Tab && expect focus-back 5
+keys shift+Tab shift+Tab shift+Tab shift+Tab && expect focus-wrap 5
+keys Return
+expect opened 20
+keys ctrl+b
+drive waitclass TAboutDlg 10 || fail "Ctrl+B did not show the About dialog"
+keys Tab && expect focus-abouttab 5
+keys Escape
+poll 10 gone TAboutDlg || fail "Escape did not close the About dialog"
+keys alt+a u
+drive waitclass TAdviceDlg 10 || fail "the menu command did not show the upgrade advice dialog"
+drive text TAdviceDlg 320 > "$work/advice" && expect advice
+keys space && drive clipboard > "$work/clipboard" && expect clipboard
+keys Tab && expect focus-advicetab 5
+keys Escape
+poll 10 gone TAdviceDlg || fail "Escape did not close the upgrade advice dialog"
+expect focus-returned 5
 stop
 
 finish

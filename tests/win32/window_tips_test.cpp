@@ -3,8 +3,10 @@
 // nothing in another process. The window scans fixtures/window/tips.ini; every
 // row of every list is asked for its tip as the list asks, in both character
 // sets into an empty buffer ("A", "W") and after the row's own cut-short text
-// in a short buffer ("cut"). The answers must be the lines of
-// fixtures/window/tips.expect, in order.
+// in a short buffer ("cut"). Then a second window scans
+// fixtures/window/keyboard.ini, where slot 4 is free: its get-more-RAM
+// button's tooltip holds the advice's one line ("getram SLOT|text"). The
+// answers must be the lines of fixtures/window/tips.expect, in order.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -35,6 +37,37 @@ std::string Ask(HWND main, int list, int row, UINT code, std::basic_string<TChar
   return text;
 }
 
+BOOL CALLBACK CollectTooltips(HWND window, LPARAM found) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (std::string(name) == TOOLTIPS_CLASSA) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+// The tools of every tooltip of this thread that are get-more-RAM buttons, with their text.
+void FreeSlotTips(std::vector<std::string>& got) {
+  std::vector<HWND> tooltips;
+  EnumThreadWindows(GetCurrentThreadId(), &CollectTooltips, reinterpret_cast<LPARAM>(&tooltips));
+  for (const HWND tooltip : tooltips) {
+    for (int i = 0; i < static_cast<int>(SendMessageA(tooltip, TTM_GETTOOLCOUNT, 0, 0)); ++i) {
+      TTTOOLINFOA tool{};
+      tool.cbSize = TTTOOLINFOA_V2_SIZE;
+      SendMessageA(tooltip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&tool));
+      const int slot = GetDlgCtrlID(reinterpret_cast<HWND>(tool.uId)) - IdGetRam1 + 1;
+      if ((tool.uFlags & TTF_IDISHWND) == 0 || slot < 1 || slot > kSlotPanels) continue;
+      // Asked in Unicode: the ANSI answer stops at 80 characters.
+      wchar_t text[1024] = {};
+      TTTOOLINFOW wide{};
+      wide.cbSize = TTTOOLINFOW_V2_SIZE;
+      wide.hwnd = tool.hwnd;
+      wide.uId = tool.uId;
+      wide.lpszText = text;
+      SendMessageW(tooltip, TTM_GETTEXTW, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(&wide));
+      got.push_back("getram " + std::to_string(slot) + "|" + WideToAnsi(text));
+    }
+  }
+}
+
 }  // namespace
 
 int main() {
@@ -56,6 +89,11 @@ int main() {
       if (cut != "Val") got.push_back(where + " cut|" + cut);
     }
   }
+  SetEnvironmentVariableA("DIMMSCOPE_INVENTORY", DIMMSCOPE_FIXTURES "/window/keyboard.ini");
+  TMainDlg freeSlot(std::nullopt);
+  freeSlot.Create();
+  freeSlot.ScanSlots();
+  FreeSlotTips(got);
   std::ifstream expect(DIMMSCOPE_FIXTURES "/window/tips.expect");
   std::vector<std::string> wanted;
   for (std::string line; std::getline(expect, line);) {
