@@ -10,9 +10,9 @@ Usage: tools/check_release.py DIST_DIR [UNSIGNED_DIST_DIR]
   DIMMSCOPE_VERSION: a second source of either would split them);
 - the Scoop and winget manifests meet their schemas (tools/schemas/), hold
   the zip's hash, address and version, and name files the zip holds;
-- the manifests' MinimumOSVersion is what the exes' PE headers require (read
-  by objdump), and no exe imports a function newer than that
-  (tools/windows_api_versions.txt);
+- the manifests' MinimumOSVersion is what the exes need (read by objdump):
+  their PE headers' version, or the newest Windows function they import
+  (tools/windows_api_versions.txt) when that is newer;
 - with UNSIGNED_DIST_DIR (the same release before scripts/sign): the zip has
   the same entries and dates, and removing each exe's signature
   (osslsigncode) gives back the unsigned exe; where it cannot, the bytes that
@@ -29,6 +29,8 @@ import tempfile
 import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from make_manifests import release_zip  # noqa: E402  the same zip the manifests were made from
 ENTRIES = ["dimmscope.exe", "dimmscope-report.exe", "README.txt", "LICENSE.txt"]
 EXES = ENTRIES[:2]
 PACKAGE_ID = "OrvelStudio.Dimmscope"
@@ -161,11 +163,7 @@ def main(argv):
     if len(argv) not in (2, 3):
         sys.exit(__doc__.split("\n\n")[1])
     dist = argv[1]
-    zips = [n for n in sorted(os.listdir(dist)) if re.fullmatch(r"dimmscope-.+-win32\.zip", n)]
-    if len(zips) != 1:
-        sys.exit(f"check_release: want one dimmscope-<version>-win32.zip in {dist}, found {zips}")
-    zip_name = zips[0]
-    version = zip_name[len("dimmscope-"):-len("-win32.zip")]
+    zip_name, version = release_zip(dist, "check_release")
     with zipfile.ZipFile(os.path.join(dist, zip_name)) as archive:
         if not check(archive.namelist() == ENTRIES, f"the zip holds {archive.namelist()}, want {ENTRIES}"):
             sys.exit(f"FAIL {failures[0]}")

@@ -82,15 +82,19 @@ def dump_yaml(path, schema, manifest):
         yaml.safe_dump(manifest, f, sort_keys=False, allow_unicode=True, width=1000)
 
 
+def release_zip(dist, tool):
+    """The name of the one release zip in DIST and the version it names."""
+    zips = [n for n in sorted(os.listdir(dist)) if re.fullmatch(r"dimmscope-.+-win32\.zip", n)]
+    if len(zips) != 1:
+        sys.exit(f"{tool}: want one dimmscope-<version>-win32.zip in {dist}, found {zips}")
+    return zips[0], zips[0][len("dimmscope-"):-len("-win32.zip")]
+
+
 def main(argv):
     if len(argv) != 2:
         sys.exit(__doc__.split("\n\n")[1])
     dist = argv[1]
-    zips = [n for n in sorted(os.listdir(dist)) if re.fullmatch(r"dimmscope-.+-win32\.zip", n)]
-    if len(zips) != 1:
-        sys.exit(f"make_manifests: want one dimmscope-<version>-win32.zip in {dist}, found {zips}")
-    zip_name = zips[0]
-    version = zip_name[len("dimmscope-"):-len("-win32.zip")]
+    zip_name, version = release_zip(dist, "make_manifests")
     zip_path = os.path.join(dist, zip_name)
     with open(zip_path, "rb") as f:
         sha256 = hashlib.sha256(f.read()).hexdigest()
