@@ -50,11 +50,24 @@ else
 fi
 # The golden files are the same for every build: the native run checks them.
 [ $# -gt 1 ] || python3 - "$here" "$1" <<'PY' || fail "schema"
-import glob, json, os, subprocess, sys, jsonschema
+import glob, json, os, random, re, subprocess, sys, tempfile, jsonschema
 here, report = sys.argv[1:]
 validator = jsonschema.Draft202012Validator(json.load(open(f"{here}/../docs/report.schema.json")))
 outputs = [(path, open(path, "rb").read(), None) for path in glob.glob(f"{here}/golden/**/*.json", recursive=True)]
-for path in glob.glob(f"{here}/fixtures/**/*.ini", recursive=True):
+inventories = glob.glob(f"{here}/fixtures/**/*.ini", recursive=True)
+# Each inventory mutated as the fuzz test does it (lines cut, repeated or
+# garbled, numbers at their extremes, most often), five times, the same way
+# every run.
+rng, scratch = random.Random(1), tempfile.mkdtemp()
+extremes = [b"-1", b"0", b"65536", b"4294967296", b"-9223372036854775808", b"18446744073709551616", b"1e400"]
+for n, path in enumerate(sorted(inventories) * 5):
+    lines = open(path, "rb").read().split(b"\n")
+    for i in (rng.randrange(len(lines)) for _ in range(3)):
+        lines[i] = [lines[i][:rng.randrange(len(lines[i]) + 1)], lines[rng.randrange(len(lines))], bytes(rng.randrange(256) for _ in range(9)),
+                    re.sub(rb"\d+", lambda _: rng.choice(extremes), lines[i])][min(rng.randrange(6), 3)]
+    inventories.append(f"{scratch}/{n}-{os.path.basename(path)}")
+    open(inventories[-1], "wb").write(b"\n".join(lines))
+for path in inventories:
     run = subprocess.run([report, "--format", "json"], env=dict(os.environ, DIMMSCOPE_INVENTORY=path), capture_output=True)
     if run.returncode in (0, 3):
         outputs.append((path, run.stdout, run.returncode))
