@@ -460,9 +460,10 @@ void TMainDlg::ScanSlots() {
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);
   SetFreeSlotTips(UpgradeAdvice(model).FreeSlotTip);
-  if (!model.Error) return;
-  LogAdd(log_.get(), *model.Error, LogError);
-  throw std::runtime_error(*model.Error);
+  const std::optional<std::string> error = model.Error();
+  if (!error) return;
+  LogAdd(log_.get(), *error, LogError);
+  throw std::runtime_error(*error);
 }
 
 void TMainDlg::ApplyScanModel(const TSlotScanModel& model) {

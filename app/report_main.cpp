@@ -256,8 +256,9 @@ int main(int argc, char** argv) {
   // left it, as the window shows it before the error. With nothing read it
   // is a failure, and only the error is told.
   const bool readSome = !model.Modules.empty() || model.Slots > 0 || model.MaxGB > 0;
-  if (model.Error && !readSome) return Fail("the memory scan failed: " + *model.Error, 1);
-  if (model.Error) Say("the memory scan failed in part: " + *model.Error);
+  const std::optional<std::string> error = model.Error();
+  if (error && !readSome) return Fail("the memory scan failed: " + *error, 1);
+  if (error) Say("the memory scan failed in part: " + *error);
 
   std::string out;
   if (json) {
@@ -284,5 +285,5 @@ int main(int argc, char** argv) {
   }
   SetBinaryStdout();
   const int written = Write(out);
-  return written != 0 ? written : model.Error ? 3 : 0;
+  return written != 0 ? written : error ? 3 : 0;
 }

@@ -21,10 +21,7 @@ constexpr std::int64_t kMaxInstalledBytes = 1LL << 52;
 // SMBIOS's MaxCapacity value that defers to the extended maximum (kilobytes).
 constexpr std::uint32_t kExtendedMaxCapacity = 0x80000000u;
 
-void AddError(TSlotScanModel& m, const std::string& error) {
-  m.Error = m.Error ? *m.Error + "; " + error : error;
-  m.Errors.push_back(error);
-}
+void AddError(TSlotScanModel& m, const std::string& error) { m.Errors.push_back(error); }
 
 // A failed load counts as no instance for the panels, but is the scan's
 // error: the report and the window say so rather than show an empty machine.
@@ -124,6 +121,13 @@ void Scan(TSlotScanModel& m, TWin32_PhysicalMemory& modules, TWin32_PhysicalMemo
 }
 
 }  // namespace
+
+std::optional<std::string> TSlotScanModel::Error() const {
+  if (Errors.empty()) return std::nullopt;
+  std::string text = Errors.front();
+  for (std::size_t i = 1; i < Errors.size(); ++i) text += "; " + Errors[i];
+  return text;
+}
 
 std::array<std::string, 3> SystemInfoTexts(const TSlotScanModel& model) {
   return {model.SlotsText.value_or("Number of slots :"), model.CurMemText.value_or("Current memory :"),

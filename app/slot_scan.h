@@ -59,10 +59,12 @@ struct TSlotScanModel {
   std::vector<std::string> LogLines;  // each logged at the Info level, in order
   // What the scan left out of its figures (also among the log lines).
   std::vector<std::string> Notes;
-  // A class that could not be loaded (the scan went on as if it had no
-  // instance) or the exception that ended the scan; both, separated by "; ".
-  std::optional<std::string> Error;
-  std::vector<std::string> Errors;  // the same, one a text
+  // What could not be read, one a text: a class that could not be loaded
+  // (the scan went on as if it had no instance), the exception that ended
+  // the scan.
+  std::vector<std::string> Errors;
+  // The errors as one text, separated by "; "; none when all was read.
+  std::optional<std::string> Error() const;
   // Every module read, in the query's order, the first four those of the panels.
   std::vector<TModuleFacts> Modules;
   // Whether Modules holds every module the class lists: not when its load

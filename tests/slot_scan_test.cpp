@@ -34,7 +34,7 @@ std::string Summary(const TSlotScanModel& m) {
     text += std::string(" ") + Flag(p.GroupEnabled, 'G') + Flag(p.ListShown, 'L') + Flag(p.GetRamShown, 'R') +
             Flag(p.GetSpecShown, 'S') + Flag(p.GetSpecEnabled, 'E') + (p.Rows ? "" : "-");
   }
-  return text + " " + std::to_string(m.LogLines.size()) + (m.Error ? " error" : "");
+  return text + " " + std::to_string(m.LogLines.size()) + (m.Error() ? " error" : "");
 }
 
 TEST(SlotScan, Table) {
