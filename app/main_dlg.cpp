@@ -459,7 +459,7 @@ void TMainDlg::ScanSlots() {
   const TSlotScanModel& model = *scan_;
   for (const std::string& line : model.LogLines) LogAdd(log_.get(), line, LogInfo);
   ApplyScanModel(model);
-  SetFreeSlotTips(UpgradeAdvice(model).FreeSlotTip);
+  SetFreeSlotTips(model);
   const std::optional<std::string> error = model.Error();
   if (!error) return;
   LogAdd(log_.get(), *error, LogError);
@@ -557,8 +557,16 @@ void TMainDlg::Upgradeadvice1Click() {
                                : std::vector<std::string>());
 }
 
-void TMainDlg::SetFreeSlotTips(const std::string& Tip) {
-  if (Tip.empty()) return;
+void TMainDlg::SetFreeSlotTips(const TSlotScanModel& Model) {
+  // Only a free slot's button is offered a tip; with none shown the advice
+  // is not put into words at start-up.
+  std::vector<HWND> buttons;
+  for (int k = 0; k < kSlotPanels; ++k) {
+    if (win::TWindow(Control(IdGetRam1 + k)).IsShown()) buttons.push_back(Control(IdGetRam1 + k));
+  }
+  if (buttons.empty()) return;
+  const std::string tip = UpgradeAdvice(Model).FreeSlotTip;
+  if (tip.empty()) return;
   if (freeSlotTips_ == nullptr) {
     freeSlotTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
@@ -566,14 +574,13 @@ void TMainDlg::SetFreeSlotTips(const std::string& Tip) {
     // A long answer wraps rather than crossing the screen.
     SendMessageA(freeSlotTips_, TTM_SETMAXTIPWIDTH, 0, 400);
   }
-  for (int k = 0; k < kSlotPanels; ++k) {
-    if (!win::TWindow(Control(IdGetRam1 + k)).IsShown()) continue;  // only a free slot's button is offered
+  for (const HWND button : buttons) {
     TTTOOLINFOA tool{};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every comctl32 version
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = handle_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(IdGetRam1 + k));
-    tool.lpszText = const_cast<char*>(Tip.c_str());
+    tool.uId = reinterpret_cast<UINT_PTR>(button);
+    tool.lpszText = const_cast<char*>(tip.c_str());
     SendMessageA(freeSlotTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }

@@ -84,7 +84,7 @@ class TMainDlg : public win::TWindowProc {
   bool OnNotify(LPARAM LParam);
   const std::string& InfoTip(int Panel, int Row) const;
   void StartNetworkJobs();
-  void SetFreeSlotTips(const std::string& Tip);
+  void SetFreeSlotTips(const TSlotScanModel& Model);
 
   std::optional<std::string> firstArgument_;
   std::string programPath_;  // UTF-8
